@@ -1,0 +1,3 @@
+#include "ui/Startup.h"
+
+int main(int argc, char **argv) { return ui::RunProgram(argc, argv); }

@@ -1,0 +1,1 @@
+// MIDI devices and playback live here.

@@ -1,0 +1,5 @@
+#include "model/Declare.h"
+
+#include <gtest/gtest.h>
+
+TEST(ModelSmoke, Links) { SUCCEED(); }
