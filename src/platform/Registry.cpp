@@ -1,0 +1,268 @@
+#include "platform/Registry.h"
+
+#include "platform/Exception.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace platform
+{
+
+namespace
+{
+
+bool HasControlCharacter(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20; });
+}
+
+QString RootName(HKEY root)
+{
+    return root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+RegDocument LoadRegistryFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Le fichier de registre « %1 » ne peut pas être ouvert : %2.")
+                            .arg(fileName, file.errorString()));
+    return ParseRegFile(file.readAll(), fileName);
+}
+
+void SaveRegistryFile(const QString &fileName, const RegDocument &document)
+{
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw Exception(QStringLiteral("Le dossier « %1 » ne peut pas être créé.").arg(folder));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(FormatRegFile(document)) < 0 || !file.commit())
+        throw Exception(QStringLiteral("Le fichier de registre « %1 » ne peut pas être enregistré : %2.")
+                            .arg(fileName, file.errorString()));
+}
+
+// http_proxy as "host:port": "http://host:3128/", "host:3128" or "host"
+// (port 80). Anything the version check could not use as an HTTP proxy gives
+// nothing.
+QString ProxyFromEnvironment()
+{
+    QString text = qEnvironmentVariable("http_proxy").trimmed();
+    if (text.isEmpty())
+        text = qEnvironmentVariable("HTTP_PROXY").trimmed();
+    if (text.isEmpty())
+        return {};
+    if (!text.contains(QLatin1String("://")))
+        text.prepend(QLatin1String("http://"));
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != QLatin1String("http") || url.host().isEmpty() || url.host().contains(':'))
+        return {};
+    return url.host() + ':' + QString::number(url.port(80));
+}
+
+// The 8-bit interface hands text over as one byte per character.
+int AnsiSize(const RegValue &value)
+{
+    const bool text = value.Type == REG_SZ || value.Type == REG_EXPAND_SZ;
+    return static_cast<int>(text ? (value.Data.size() + 1) / 2 : value.Data.size());
+}
+
+Exception ReadFailed(const QString &name)
+{
+    return Exception(QStringLiteral("Echec à l'obtention des données pour '%1'").arg(name));
+}
+
+Exception WrongType(const QString &name)
+{
+    return Exception(QStringLiteral("Type de données incorrect pour '%1'").arg(name));
+}
+
+// The cause, when known, goes on a line of its own under the message.
+Exception WriteFailed(const QString &name, const QString &cause)
+{
+    QString message = QStringLiteral("Echec à la définition des données pour '%1'").arg(name);
+    if (!cause.isEmpty())
+        message += '\n' + cause;
+    return Exception(message);
+}
+
+} // namespace
+
+QString RegistryFileName()
+{
+    const QString named = qEnvironmentVariable("HARMONOVA_REGISTRY");
+    if (!named.isEmpty())
+        return named;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/harmonova/registry.reg");
+}
+
+QString TRegistry::FullPath(const QString &key) const
+{
+    const bool relative = !key.startsWith('\\') && HasCurrentKey();
+    QStringList parts = relative ? keyPath_.split('\\') : QStringList{RootName(RootKey)};
+    parts += key.split('\\', Qt::SkipEmptyParts);
+    return parts.join('\\');
+}
+
+bool TRegistry::OpenKey(const QString &key, bool canCreate)
+{
+    openFailure_.clear();
+    if (HasControlCharacter(key))
+        return false;
+    const QString path = FullPath(key);
+    const QString fileName = RegistryFileName();
+    try {
+        RegDocument document = LoadRegistryFile(fileName);
+        if (!document.Find(path)) {
+            if (!canCreate)
+                return false;
+            document.Add(path);
+            SaveRegistryFile(fileName, document);
+        }
+        fileName_ = fileName;
+        environmentProxy_ = ProxyFromEnvironment();
+        Attach(document, path);
+        return true;
+    } catch (const Exception &e) {
+        openFailure_ = e.Message();
+        return false;
+    }
+}
+
+void TRegistry::CloseKey()
+{
+    keyPath_.clear();
+    key_ = {};
+    presented_.clear();
+}
+
+void TRegistry::Attach(const RegDocument &document, const QString &path)
+{
+    keyPath_ = path;
+    key_ = *document.Find(path);
+    openFailure_.clear();
+    presented_.clear();
+    const bool internetSettings =
+        path.compare(RootName(HKEY_CURRENT_USER) + '\\' + InternetSettingsKey, Qt::CaseInsensitive) == 0;
+    if (internetSettings && !environmentProxy_.isEmpty() && !key_.Find(QStringLiteral("ProxyServer"))) {
+        presented_.append({QStringLiteral("ProxyEnable"), REG_DWORD, DwordData(1)});
+        presented_.append({QStringLiteral("ProxyServer"), REG_SZ, StringData("http=" + environmentProxy_)});
+    }
+}
+
+const RegValue *TRegistry::Find(const QString &name) const
+{
+    if (!HasCurrentKey())
+        return nullptr;
+    if (const RegValue *stored = key_.Find(name))
+        return stored;
+    const auto shown = std::find_if(presented_.begin(), presented_.end(), [&](const RegValue &value) {
+        return value.Name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return shown == presented_.end() ? nullptr : &*shown;
+}
+
+TRegDataType TRegistry::GetDataType(const QString &name) const
+{
+    const RegValue *value = Find(name);
+    switch (value ? value->Type : REG_NONE) {
+    case REG_SZ:
+        return rdString;
+    case REG_EXPAND_SZ:
+        return rdExpandString;
+    case REG_DWORD:
+        return rdInteger;
+    case REG_BINARY:
+        return rdBinary;
+    default:
+        return rdUnknown;
+    }
+}
+
+int TRegistry::GetDataSize(const QString &name) const
+{
+    const RegValue *value = Find(name);
+    return value ? AnsiSize(*value) : -1;
+}
+
+int TRegistry::ReadInteger(const QString &name) const
+{
+    const RegValue *value = Find(name);
+    if (!value || AnsiSize(*value) > 4)
+        throw ReadFailed(name);
+    if (value->Type != REG_DWORD)
+        throw WrongType(name);
+    return static_cast<int32_t>(DwordOfData(value->Data));
+}
+
+QString TRegistry::ReadString(const QString &name) const
+{
+    const RegValue *value = Find(name);
+    if (!value || value->Data.isEmpty())
+        return {};
+    if (value->Type != REG_SZ && value->Type != REG_EXPAND_SZ)
+        throw WrongType(name);
+    const QString text = TextOfData(value->Data);
+    const qsizetype end = text.indexOf(QChar(0));
+    return end < 0 ? text : text.first(end);
+}
+
+void TRegistry::WriteInteger(const QString &name, int value)
+{
+    Write(name, REG_DWORD, DwordData(static_cast<uint32_t>(value)));
+}
+
+void TRegistry::WriteString(const QString &name, const QString &value)
+{
+    Write(name, REG_SZ, StringData(value));
+}
+
+void TRegistry::WriteExpandString(const QString &name, const QString &value)
+{
+    Write(name, REG_EXPAND_SZ, StringData(value));
+}
+
+void TRegistry::Write(const QString &name, uint32_t type, const QByteArray &data)
+{
+    if (!HasCurrentKey())
+        throw WriteFailed(name, openFailure_);
+    if (HasControlCharacter(name))
+        throw WriteFailed(name, {});
+    try {
+        RegDocument document = LoadRegistryFile(fileName_);
+        RegKey *key = document.Find(keyPath_);
+        (key ? *key : document.Add(keyPath_)).Set({name, type, data});
+        SaveRegistryFile(fileName_, document);
+        Attach(document, keyPath_);
+    } catch (const Exception &e) {
+        throw WriteFailed(name, e.Message());
+    }
+}
+
+bool TRegistry::DeleteValue(const QString &name)
+{
+    if (!HasCurrentKey())
+        return false;
+    try {
+        RegDocument document = LoadRegistryFile(fileName_);
+        RegKey *key = document.Find(keyPath_);
+        if (!key || !key->Remove(name))
+            return false;
+        SaveRegistryFile(fileName_, document);
+        Attach(document, keyPath_);
+        return true;
+    } catch (const Exception &) {
+        return false;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,300 @@
+#include "model/Settings.h"
+#include "model/Declare.h"
+#include "platform/Exception.h"
+#include "platform/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace model;
+
+namespace
+{
+
+const QByteArray Header = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Harmonova]\n";
+
+QByteArray ReadRegistry()
+{
+    QFile file(platform::RegistryFileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteRegistry(const QByteArray &bytes)
+{
+    QFile file(platform::RegistryFileName());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString MessageOf(void (*operation)())
+{
+    try {
+        operation();
+    } catch (const platform::Exception &e) {
+        return e.Message();
+    }
+    return QStringLiteral("(nothing thrown)");
+}
+
+// The variables as they are before anything is loaded.
+void ResetSettings()
+{
+    WindowCompact = AlterationsEnDiese = Notation = AutoListen = OnTop = RemindMe = false;
+    ListenType = Son = Detune = MidiChannel = Language = Speed = 0;
+    MidiIFIn.clear();
+    MidiIFOut.clear();
+    Background.clear();
+    HelpFile.clear();
+}
+
+// The settings in the order LoadSettings reads them, with the help file
+// where it is chosen, so a test can see how far a load got.
+QStringList Snapshot()
+{
+    auto b = [](bool v) { return QString(v ? "true" : "false"); };
+    auto n = [](int v) { return QString::number(v); };
+    return {b(WindowCompact), b(AlterationsEnDiese),
+            b(Notation),      b(AutoListen),
+            n(ListenType),    MidiIFIn,
+            MidiIFOut,        n(Son),
+            n(Detune),        n(MidiChannel),
+            n(Language),      HelpFile,
+            n(Speed),         Background,
+            b(OnTop),         b(RemindMe)};
+}
+
+class Settings : public testing::Test
+{
+  protected:
+    void SetUp() override { ResetSettings(); }
+    void TearDown() override { ResetSettings(); }
+};
+
+} // namespace
+
+TEST_F(Settings, FirstStartWritesOnlyTheSixBooleanDefaults)
+{
+    MidiIFIn = "kept in";
+    MidiIFOut = "kept out";
+    LoadSettings();
+    EXPECT_EQ(ReadRegistry(), Header + "\"WindowCompact\"=dword:00000000\n"
+                                       "\"AlterationsEnDiese\"=dword:00000000\n"
+                                       "\"Notation\"=dword:00000001\n"
+                                       "\"AutoListen\"=dword:00000000\n"
+                                       "\"OnTop\"=dword:00000000\n"
+                                       "\"RemindMe\"=dword:00000001\n"
+                                       "\n");
+    EXPECT_EQ(Snapshot(), (QStringList{"false", "false", "true", "false", "0", "kept in", "kept out", "0", "0", "1",
+                                       "1", "ZADIVIZIRAZ.ARI", "150", "", "false", "true"}));
+}
+
+TEST_F(Settings, SaveWritesFourteenValuesInOrderAndTheNextStartReadsThemBack)
+{
+    WindowCompact = true;
+    AutoListen = true;
+    ListenType = -1;
+    Son = 19;
+    Detune = -2;
+    MidiIFIn = "Loopback In";
+    MidiIFOut = "Loopback Out";
+    MidiChannel = 9;
+    Language = 2;
+    Speed = 500;
+    Background = "/home/musician/stage \"live\".jpg";
+    OnTop = true;
+    RemindMe = true;
+    SaveSettings();
+    EXPECT_EQ(ReadRegistry(), Header + "\"WindowCompact\"=dword:00000001\n"
+                                       "\"AlterationsEnDiese\"=dword:00000000\n"
+                                       "\"AutoListen\"=dword:00000001\n"
+                                       "\"ListenType\"=dword:ffffffff\n"
+                                       "\"Son\"=dword:00000013\n"
+                                       "\"Detune\"=dword:fffffffe\n"
+                                       "\"MidiIfIn\"=\"Loopback In\"\n"
+                                       "\"MidiIFOut\"=\"Loopback Out\"\n"
+                                       "\"MidiChannel\"=dword:00000009\n"
+                                       "\"Language\"=dword:00000002\n"
+                                       "\"Speed\"=dword:000001f4\n"
+                                       "\"Notation\"=dword:00000000\n"
+                                       "\"Background\"=\"/home/musician/stage \\\"live\\\".jpg\"\n"
+                                       "\"OnTop\"=dword:00000001\n"
+                                       "\n");
+
+    const QStringList saved = Snapshot();
+    ResetSettings();
+    LoadSettings();
+    QStringList expected = saved;
+    expected[11] = "ZUVIVODADOZ.IDI";
+    EXPECT_EQ(Snapshot(), expected) << "the input device saved as \"MidiIfIn\" is read back as \"MidiIFIn\"";
+}
+
+TEST_F(Settings, TheInputDeviceIsOneValueWhateverTheLetterCase)
+{
+    WriteRegistry(Header + "\"MidiIFIn\"=\"Old In\"\n");
+    MidiIFIn = "New In";
+    SaveSettings();
+    const QByteArray file = ReadRegistry();
+    EXPECT_EQ(file.toLower().count("\"midiifin\""), 1) << file.toStdString();
+    EXPECT_TRUE(file.contains("=\"New In\""));
+    MidiIFIn.clear();
+    LoadSettings();
+    EXPECT_EQ(MidiIFIn, "New In");
+}
+
+TEST_F(Settings, RemindMeIsLoadedButNeverSaved)
+{
+    WriteRegistry(Header + "\"RemindMe\"=dword:00000000\n");
+    LoadSettings();
+    EXPECT_FALSE(RemindMe);
+    RemindMe = true;
+    SaveSettings();
+    EXPECT_TRUE(ReadRegistry().contains("\"RemindMe\"=dword:00000000\n"));
+}
+
+namespace
+{
+
+struct StoredLanguage {
+    int language;
+    const char *helpFile;
+};
+
+class LanguageSetting : public Settings, public testing::WithParamInterface<StoredLanguage>
+{
+};
+
+} // namespace
+
+// Whatever number is stored is taken, without a range check.
+TEST_P(LanguageSetting, ChoosesTheHelpFileOrLeavesItUnset)
+{
+    WriteRegistry(Header +
+                  QStringLiteral("\"Language\"=dword:%1\n\"Speed\"=dword:00000000\n\"Detune\"=dword:00000028\n")
+                      .arg(GetParam().language, 8, 16, QLatin1Char('0'))
+                      .toUtf8());
+    LoadSettings();
+    EXPECT_EQ(Language, GetParam().language);
+    EXPECT_EQ(HelpFile, GetParam().helpFile);
+    EXPECT_EQ(Speed, 0);
+    EXPECT_EQ(Detune, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, LanguageSetting,
+                         testing::Values(StoredLanguage{1, "ZADIVIZIRAZ.ARI"}, StoredLanguage{2, "ZUVIVODADOZ.IDI"},
+                                         StoredLanguage{3, ""}, StoredLanguage{0, ""}));
+
+// ---------------------------------------------------------------------------
+// A value that cannot be read ends the load there.
+
+namespace
+{
+
+// Every setting stored with a value other than its default, in load order.
+const QList<QByteArray> everySetting = {
+    "\"WindowCompact\"=dword:00000001", "\"AlterationsEnDiese\"=dword:00000001",
+    "\"Notation\"=dword:00000000",      "\"AutoListen\"=dword:00000001",
+    "\"ListenType\"=dword:00000002",    "\"MidiIFIn\"=\"Loopback In\"",
+    "\"MidiIFOut\"=\"Loopback Out\"",   "\"Son\"=dword:00000030",
+    "\"Detune\"=dword:00000003",        "\"MidiChannel\"=dword:00000005",
+    "\"Language\"=dword:00000002",      "\"Speed\"=dword:00000190",
+    "\"Background\"=\"none\"",          "\"OnTop\"=dword:00000001",
+    "\"RemindMe\"=dword:00000000",
+};
+const QStringList everySettingLoaded = {"true",         "true", "false", "true", "2", "Loopback In",
+                                        "Loopback Out", "48",   "3",     "5",    "2", "ZUVIVODADOZ.IDI",
+                                        "400",          "none", "true",  "false"};
+
+struct BadValue {
+    int row; // which of everySetting is replaced
+    const char *line;
+    const char *message;
+    int loaded; // how many Snapshot() entries are loaded before the failure
+};
+
+const BadValue badValues[] = {
+    {4, "\"ListenType\"=\"abc\"", "Type de données incorrect pour 'ListenType'", 4},
+    {4, "\"ListenType\"=\"abcd\"", "Echec à l'obtention des données pour 'ListenType'", 4},
+    {0, "\"WindowCompact\"=\"yes\"", "Type de données incorrect pour 'WindowCompact'", 0},
+    {6, "\"MidiIFOut\"=dword:00000001", "Type de données incorrect pour 'MidiIFOut'", 6},
+    {10, "\"Language\"=hex:01,00,00,00,00", "Echec à l'obtention des données pour 'Language'", 10},
+    {11, "\"Speed\"=\"fast\"", "Echec à l'obtention des données pour 'Speed'", 12},
+    {14, "\"RemindMe\"=hex:01", "Type de données incorrect pour 'RemindMe'", 15},
+};
+
+void PrintTo(const BadValue &bad, std::ostream *os)
+{
+    *os << bad.line;
+}
+
+class BadSetting : public Settings, public testing::WithParamInterface<BadValue>
+{
+};
+
+} // namespace
+
+TEST_P(BadSetting, StopsTheLoadAtThatValue)
+{
+    const BadValue &bad = GetParam();
+    QList<QByteArray> lines = everySetting;
+    lines[bad.row] = bad.line;
+    WriteRegistry(Header + lines.join('\n') + '\n');
+    const QByteArray before = ReadRegistry();
+    const QStringList start = Snapshot();
+
+    EXPECT_EQ(MessageOf(LoadSettings), QString::fromUtf8(bad.message));
+
+    const QStringList expected = everySettingLoaded.mid(0, bad.loaded) + start.mid(bad.loaded);
+    EXPECT_EQ(Snapshot(), expected);
+    EXPECT_EQ(ReadRegistry(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badValues));
+
+// ---------------------------------------------------------------------------
+// A registry that cannot be opened: every value counts as missing and the
+// first write fails.
+
+namespace
+{
+
+struct BrokenRegistry {
+    const char *what;
+    bool unparseable; // else the registry's folder cannot be created
+};
+
+class UnusableRegistry : public Settings, public testing::WithParamInterface<BrokenRegistry>
+{
+};
+
+} // namespace
+
+TEST_P(UnusableRegistry, FailsAtTheFirstWriteNamingWindowCompact)
+{
+    const QByteArray broken = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Harmonova]\n"
+                              "\"Speed\"=dword:fast\n";
+    WriteRegistry(broken);
+    const QString brokenFile = platform::RegistryFileName();
+    QString cause = QStringLiteral("ligne 4");
+    if (!GetParam().unparseable) {
+        const QString below = platform::RegistryFileName() + "/folder/registry.reg"; // below a plain file
+        qputenv("HARMONOVA_REGISTRY", QFile::encodeName(below));
+        cause = QFileInfo(below).absolutePath();
+    }
+
+    for (auto operation : {LoadSettings, SaveSettings}) {
+        const QString message = MessageOf(operation);
+        EXPECT_TRUE(message.startsWith("Echec à la définition des données pour 'WindowCompact'\n"))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(cause)) << message.toStdString();
+    }
+    EXPECT_FALSE(WindowCompact);
+    QFile file(brokenFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), broken);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, UnusableRegistry,
+                         testing::Values(BrokenRegistry{"Unparseable", true}, BrokenRegistry{"NoFolder", false}),
+                         [](const auto &info) { return std::string(info.param.what); });
