@@ -1,3 +1,6 @@
 #include "ui/Startup.h"
 
-int main(int argc, char **argv) { return ui::RunProgram(argc, argv); }
+int main(int argc, char **argv)
+{
+    return ui::RunProgram(argc, argv);
+}

@@ -1,10 +1,8 @@
 #include "model/ChordTable.h"
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 struct ChordRow {
     const char *symbol;

@@ -6,8 +6,7 @@
 #include <QChar>
 #include <QString>
 
-namespace model
-{
+namespace model {
 
 // The major-seventh triangle. The tables hold a plain '?' where it belongs,
 // because their text stays 8-bit; the triangle only appears on screen.

@@ -15,11 +15,9 @@
 #include <climits>
 #include <thread>
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 // Leading blanks and a sign are allowed, as in the standard conversion.
 int StrToInt(const QString &text)

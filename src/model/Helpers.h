@@ -3,8 +3,7 @@
 // Small operations other parts of the program call: the system's HTTP proxy
 // for the version check, whether an output device is chosen, and the wait
 // between the notes of an arpeggio.
-namespace model
-{
+namespace model {
 
 // Fills ProxyEnabled, ProxyHost and ProxyPort from the current user's
 // Internet settings. Only the "http=" entry of "ProxyServer" gives a host and

@@ -1,10 +1,8 @@
 #include "model/NoteNames.h"
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 // Per pitch class: the white-key name, or for a black key its sharp and its flat name.
 struct NameRow {

@@ -3,8 +3,7 @@
 // The names of the 12 pitch classes as the user chose to see them.
 #include "model/Declare.h"
 
-namespace model
-{
+namespace model {
 
 // Letter names (C D E) or solfège names (Do Ré Mi); black keys named with
 // sharps or with flats.

@@ -7,8 +7,7 @@ namespace model {
 
 // A fixed array indexed Lo..Hi, so code can use the numbering the musician
 // sees (chord 1 to 60, slot 1 to 13, pitch class 0 to 11).
-template <typename T, int Lo, int Hi>
-class Array {
+template <typename T, int Lo, int Hi> class Array {
 public:
     static constexpr int Low = Lo;
     static constexpr int High = Hi;

@@ -4,11 +4,9 @@
 
 #include <QStringList>
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 const QString Separator = QStringLiteral(" <OR> ");
 constexpr int MaxSymbolParts = 6;

@@ -7,8 +7,7 @@
 #include <QList>
 #include <QString>
 
-namespace model
-{
+namespace model {
 
 struct TChordMatch {
     int Root;  // 1..12, C first

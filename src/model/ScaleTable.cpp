@@ -1,10 +1,8 @@
 #include "model/ScaleTable.h"
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 struct ScaleRow {
     const char *english;

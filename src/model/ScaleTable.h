@@ -7,8 +7,7 @@
 
 #include <optional>
 
-namespace model
-{
+namespace model {
 
 // The table with its names in the given language: 1 English, any other value French.
 TScaleTable MakeScaleTable(int language);

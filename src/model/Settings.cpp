@@ -3,11 +3,9 @@
 #include "model/Declare.h"
 #include "platform/Registry.h"
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 const QString SettingsKey = QStringLiteral("Software\\Harmonova");
 

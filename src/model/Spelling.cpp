@@ -5,11 +5,9 @@
 #include <array>
 #include <vector>
 
-namespace model
-{
+namespace model {
 
-namespace
-{
+namespace {
 
 // The note roles in rising order for every chord the table holds, so the last
 // one present is the chord's highest note.

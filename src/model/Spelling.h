@@ -10,8 +10,7 @@
 
 #include <optional>
 
-namespace model
-{
+namespace model {
 
 struct TChordSpelling {
     TNoteSlots Notes;               // root 1, sus2 2, 3rd 3, sus4 4, 5th 5, 6th 6, 7th 7, 9th 9, 11th 11, 13th 13

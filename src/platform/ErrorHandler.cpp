@@ -33,7 +33,10 @@ void Application::ShowException(const QString &message)
     box.exec();
 }
 
-void Application::SetPresenter(Presenter p) { presenter() = std::move(p); }
+void Application::SetPresenter(Presenter p)
+{
+    presenter() = std::move(p);
+}
 
 bool RunGuarded(const std::function<void()> &fn)
 {

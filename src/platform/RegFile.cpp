@@ -7,11 +7,9 @@
 
 #include <algorithm>
 
-namespace platform
-{
+namespace platform {
 
-namespace
-{
+namespace {
 
 const QString Header = QStringLiteral("Windows Registry Editor Version 5.00");
 const QStringList RootNames{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
@@ -40,9 +38,8 @@ struct Line {
     QString Text;
 };
 
-class Parser
-{
-  public:
+class Parser {
+public:
     Parser(const QByteArray &bytes, const QString &fileName) : fileName_(fileName) { Split(bytes); }
 
     RegDocument Run()
@@ -67,7 +64,7 @@ class Parser
         return document_;
     }
 
-  private:
+private:
     [[noreturn]] void Fail(int line, const QString &what) const
     {
         throw Exception(QStringLiteral("Le fichier de registre « %1 » ne peut pas être lu, ligne %2 : %3.")

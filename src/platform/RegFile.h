@@ -21,8 +21,7 @@
 
 #include <cstdint>
 
-namespace platform
-{
+namespace platform {
 
 enum : uint32_t {
     REG_NONE = 0,

@@ -10,11 +10,9 @@
 
 #include <algorithm>
 
-namespace platform
-{
+namespace platform {
 
-namespace
-{
+namespace {
 
 bool HasControlCharacter(const QString &text)
 {

@@ -17,8 +17,7 @@
 
 #include <cstdint>
 
-namespace platform
-{
+namespace platform {
 
 enum HKEY : uint32_t {
     HKEY_CURRENT_USER = 0x80000001u,
@@ -36,9 +35,8 @@ QString RegistryFileName();
 inline const QString InternetSettingsKey =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
 
-class TRegistry
-{
-  public:
+class TRegistry {
+public:
     TRegistry() = default;
     ~TRegistry() { CloseKey(); }
     TRegistry(const TRegistry &) = delete;
@@ -75,7 +73,7 @@ class TRegistry
     void WriteExpandString(const QString &name, const QString &value);
     bool DeleteValue(const QString &name);
 
-  private:
+private:
     QString FullPath(const QString &key) const;
     void Attach(const RegDocument &document, const QString &path);
     const RegValue *Find(const QString &name) const;

@@ -3,11 +3,9 @@
 #include <atomic>
 #include <chrono>
 
-namespace platform
-{
+namespace platform {
 
-namespace
-{
+namespace {
 
 std::atomic<uint32_t> offset{0};
 

@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-namespace platform
-{
+namespace platform {
 
 // Milliseconds from a monotonic clock as an unsigned 32-bit count that wraps
 // to 0 after 2^32 ms (about 49.7 days). Callers compare counts by unsigned

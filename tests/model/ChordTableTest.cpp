@@ -9,8 +9,7 @@
 
 using namespace model;
 
-namespace
-{
+namespace {
 
 // The intervals a mask holds, as semitones 0..11; '1' and '2' alike.
 std::set<int> maskIntervals(const QString &mask)
@@ -83,9 +82,7 @@ struct NameCase {
     const char *name;
 };
 
-class ChordTableNames : public testing::TestWithParam<NameCase>
-{
-};
+class ChordTableNames : public testing::TestWithParam<NameCase> {};
 
 TEST_P(ChordTableNames, FollowTheLanguageAtBuildTime)
 {

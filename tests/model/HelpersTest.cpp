@@ -28,8 +28,7 @@ TEST(MidiOutConfigured, SaysWhetherAnOutputNameIsSet)
 // ---------------------------------------------------------------------------
 // The system proxy.
 
-namespace
-{
+namespace {
 
 struct ProxyCase {
     const char *what;
@@ -112,9 +111,8 @@ void PrintTo(const ProxyCase &c, std::ostream *os)
     *os << c.what;
 }
 
-class ProxyTest : public testing::Test
-{
-  protected:
+class ProxyTest : public testing::Test {
+protected:
     void SetUp() override
     {
         for (const char *name : {"http_proxy", "HTTP_PROXY"}) {
@@ -135,13 +133,11 @@ class ProxyTest : public testing::Test
         ProxyPort = 0;
     }
 
-  private:
+private:
     QList<std::pair<const char *, QByteArray>> saved_;
 };
 
-class ReadProxy : public ProxyTest, public testing::WithParamInterface<ProxyCase>
-{
-};
+class ReadProxy : public ProxyTest, public testing::WithParamInterface<ProxyCase> {};
 
 } // namespace
 
@@ -184,8 +180,7 @@ TEST_F(ProxyTest, AMissingKeyIsCreatedEmpty)
 // ---------------------------------------------------------------------------
 // The wait between arpeggio notes.
 
-namespace
-{
+namespace {
 
 using Clock = std::chrono::steady_clock;
 
@@ -194,16 +189,14 @@ long long MillisecondsSince(Clock::time_point start)
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-class DelayAcrossWrap : public testing::TestWithParam<uint32_t>
-{
-  protected:
+class DelayAcrossWrap : public testing::TestWithParam<uint32_t> {
+protected:
     void TearDown() override { platform::ResetTickCountOffsetForTest(); }
 };
 
 // Counts the events it is sent.
-class Receiver : public QObject
-{
-  public:
+class Receiver : public QObject {
+public:
     int received = 0;
     bool event(QEvent *e) override
     {

@@ -5,8 +5,7 @@
 
 using namespace model;
 
-namespace
-{
+namespace {
 
 struct NamingCase {
     bool letters;

@@ -9,20 +9,17 @@
 
 using namespace model;
 
-namespace model
-{
+namespace model {
 [[maybe_unused]] static void PrintTo(const TChordMatch &m, std::ostream *os)
 {
     *os << "{root " << m.Root << ", chord " << m.Chord << "}";
 }
 } // namespace model
 
-namespace
-{
+namespace {
 
-class Recognition : public testing::Test
-{
-  protected:
+class Recognition : public testing::Test {
+protected:
     TChordTable table = MakeChordTable(1);
     TNoteNames names = NoteNamesFor(true, true);
 

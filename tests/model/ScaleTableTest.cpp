@@ -48,9 +48,8 @@ TEST(ScaleTable, NamesFollowTheLanguageAtBuildTime)
     }
 }
 
-class ScaleSpelling : public testing::Test
-{
-  protected:
+class ScaleSpelling : public testing::Test {
+protected:
     void SetUp() override
     {
         Language = 1;

@@ -10,8 +10,7 @@
 
 using namespace model;
 
-namespace
-{
+namespace {
 
 const QByteArray Header = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Harmonova]\n";
 
@@ -65,9 +64,8 @@ QStringList Snapshot()
             b(OnTop),         b(RemindMe)};
 }
 
-class Settings : public testing::Test
-{
-  protected:
+class Settings : public testing::Test {
+protected:
     void SetUp() override { ResetSettings(); }
     void TearDown() override { ResetSettings(); }
 };
@@ -153,17 +151,14 @@ TEST_F(Settings, RemindMeIsLoadedButNeverSaved)
     EXPECT_TRUE(ReadRegistry().contains("\"RemindMe\"=dword:00000000\n"));
 }
 
-namespace
-{
+namespace {
 
 struct StoredLanguage {
     int language;
     const char *helpFile;
 };
 
-class LanguageSetting : public Settings, public testing::WithParamInterface<StoredLanguage>
-{
-};
+class LanguageSetting : public Settings, public testing::WithParamInterface<StoredLanguage> {};
 
 } // namespace
 
@@ -188,8 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, LanguageSetting,
 // ---------------------------------------------------------------------------
 // A value that cannot be read ends the load there.
 
-namespace
-{
+namespace {
 
 // Every setting stored with a value other than its default, in load order.
 const QList<QByteArray> everySetting = {
@@ -228,9 +222,7 @@ void PrintTo(const BadValue &bad, std::ostream *os)
     *os << bad.line;
 }
 
-class BadSetting : public Settings, public testing::WithParamInterface<BadValue>
-{
-};
+class BadSetting : public Settings, public testing::WithParamInterface<BadValue> {};
 
 } // namespace
 
@@ -256,17 +248,14 @@ INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badValues));
 // A registry that cannot be opened: every value counts as missing and the
 // first write fails.
 
-namespace
-{
+namespace {
 
 struct BrokenRegistry {
     const char *what;
     bool unparseable; // else the registry's folder cannot be created
 };
 
-class UnusableRegistry : public Settings, public testing::WithParamInterface<BrokenRegistry>
-{
-};
+class UnusableRegistry : public Settings, public testing::WithParamInterface<BrokenRegistry> {};
 
 } // namespace
 

@@ -9,8 +9,7 @@
 
 using namespace model;
 
-namespace
-{
+namespace {
 
 std::vector<int> keyOrder(const TChordSpelling &spelling)
 {
@@ -188,9 +187,7 @@ struct InversionCase {
     int slotNote; // what it holds
 };
 
-class ChordInversion : public testing::TestWithParam<InversionCase>
-{
-};
+class ChordInversion : public testing::TestWithParam<InversionCase> {};
 
 TEST_P(ChordInversion, MovesTheRightNote)
 {

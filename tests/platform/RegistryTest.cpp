@@ -11,8 +11,7 @@
 
 using namespace platform;
 
-namespace
-{
+namespace {
 
 const QString Harmonova = QStringLiteral("Software\\Harmonova");
 const QByteArray Header = "Windows Registry Editor Version 5.00\n\n";
@@ -44,9 +43,8 @@ QString MessageOf(const std::function<void()> &fn)
 
 // Every test starts with its own empty registry file (set by the test main)
 // and no proxy in the environment.
-class RegistryTest : public testing::Test
-{
-  protected:
+class RegistryTest : public testing::Test {
+protected:
     void SetUp() override
     {
         for (const char *name : {"http_proxy", "HTTP_PROXY"}) {
@@ -64,7 +62,7 @@ class RegistryTest : public testing::Test
 
     QString fileName_;
 
-  private:
+private:
     QList<std::pair<const char *, QByteArray>> saved_;
 };
 
@@ -261,8 +259,7 @@ TEST_F(RegistryTest, ReadsFromTheFileNamedAtEachOpen)
 // ---------------------------------------------------------------------------
 // Reading values of the wrong type or size.
 
-namespace
-{
+namespace {
 
 enum class ReadAs { Integer, String };
 
@@ -301,9 +298,7 @@ void PrintTo(const ReadCase &c, std::ostream *os)
     *os << (c.stored ? c.stored : "(missing)");
 }
 
-class ReadValue : public RegistryTest, public testing::WithParamInterface<ReadCase>
-{
-};
+class ReadValue : public RegistryTest, public testing::WithParamInterface<ReadCase> {};
 
 } // namespace
 
@@ -327,8 +322,7 @@ INSTANTIATE_TEST_SUITE_P(Registry, ReadValue, testing::ValuesIn(readCases));
 // ---------------------------------------------------------------------------
 // Files that cannot be parsed.
 
-namespace
-{
+namespace {
 
 struct BadFile {
     const char *what;
@@ -363,9 +357,7 @@ void PrintTo(const BadFile &bad, std::ostream *os)
     *os << bad.what;
 }
 
-class UnparseableFile : public RegistryTest, public testing::WithParamInterface<BadFile>
-{
-};
+class UnparseableFile : public RegistryTest, public testing::WithParamInterface<BadFile> {};
 
 } // namespace
 
@@ -405,8 +397,7 @@ TEST_F(RegistryTest, AFileSpoiledAfterOpeningIsNotOverwrittenEither)
 // ---------------------------------------------------------------------------
 // The system proxy taken from the environment.
 
-namespace
-{
+namespace {
 
 struct EnvironmentProxy {
     const char *lower; // http_proxy
@@ -432,9 +423,7 @@ void PrintTo(const EnvironmentProxy &c, std::ostream *os)
     *os << (c.lower ? c.lower : "-") << " / " << (c.upper ? c.upper : "-");
 }
 
-class ProxyFromEnvironment : public RegistryTest, public testing::WithParamInterface<EnvironmentProxy>
-{
-};
+class ProxyFromEnvironment : public RegistryTest, public testing::WithParamInterface<EnvironmentProxy> {};
 
 } // namespace
 

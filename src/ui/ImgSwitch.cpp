@@ -1,0 +1,131 @@
+#include "ui/ImgSwitch.h"
+
+#include "ui/PanelResources.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+constexpr int CaptionGap = 4; // between the picture and its caption
+
+} // namespace
+
+TImgSwitch::TImgSwitch(QWidget *parent) : QWidget(parent)
+{
+    InitPanelResources();
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    setCursor(Qt::PointingHandCursor);
+    setMouseTracking(true);
+    // Every switch of the panel looks the same unless told otherwise.
+    FGlyphOn = QImage(QString::fromLatin1(PanelSwitchOnPicture));
+    FGlyphOff = QImage(QString::fromLatin1(PanelSwitchOffPicture));
+    FitToContents();
+}
+
+void TImgSwitch::setStateOn(bool on)
+{
+    if (FStateOn == on)
+        return;
+    FStateOn = on;
+    repaint();
+    if (on)
+        emit OnOn();
+    else
+        emit OnOff();
+}
+
+void TImgSwitch::setGlyphOn(const QImage &glyph)
+{
+    FGlyphOn = glyph;
+    FitToContents();
+    update();
+}
+
+void TImgSwitch::setGlyphOff(const QImage &glyph)
+{
+    FGlyphOff = glyph;
+    FitToContents();
+    update();
+}
+
+void TImgSwitch::setCaption(const QString &caption)
+{
+    if (FCaption == caption)
+        return;
+    FCaption = caption;
+    FitToContents();
+    update();
+}
+
+QSize TImgSwitch::GlyphSize() const
+{
+    return FGlyphOn.size().expandedTo(FGlyphOff.size());
+}
+
+QSize TImgSwitch::sizeHint() const
+{
+    QSize size = GlyphSize();
+    if (!FCaption.isEmpty()) {
+        const QFontMetrics metrics(font());
+        size.rwidth() += CaptionGap + metrics.horizontalAdvance(FCaption);
+        size.rheight() = qMax(size.height(), metrics.height());
+    }
+    return size;
+}
+
+void TImgSwitch::FitToContents()
+{
+    resize(sizeHint());
+}
+
+void TImgSwitch::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitToContents();
+}
+
+void TImgSwitch::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QImage &glyph = ShownGlyph();
+    if (!isEnabled())
+        painter.setOpacity(0.5);
+    painter.drawImage(0, (height() - glyph.height()) / 2, glyph);
+    painter.setOpacity(1.0);
+    if (FCaption.isEmpty())
+        return;
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect text(GlyphSize().width() + CaptionGap, 0, width(), height());
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, FCaption);
+}
+
+void TImgSwitch::mousePressEvent(QMouseEvent *event)
+{
+    // The toggle comes first: mouse-down handlers redisplay from the new state.
+    FLeftPressed = event->button() == Qt::LeftButton;
+    if (FLeftPressed)
+        setStateOn(!FStateOn);
+    const QPoint at = event->position().toPoint();
+    emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
+}
+
+void TImgSwitch::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool clicked = FLeftPressed && event->button() == Qt::LeftButton;
+    if (event->button() == Qt::LeftButton)
+        FLeftPressed = false;
+    const QPoint at = event->position().toPoint();
+    emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
+    if (clicked && rect().contains(at))
+        emit OnClick();
+}
+
+void TImgSwitch::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    emit OnMouseMove(event->modifiers(), at.x(), at.y());
+}

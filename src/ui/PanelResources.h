@@ -1,0 +1,16 @@
+#pragma once
+
+// The panel pictures are embedded in the ui library. A library's embedded
+// files stay unreachable until it registers them, so call this before
+// loading any of the paths below (it may be called any number of times).
+void InitPanelResources();
+
+// Backdrop of the 48 keys: the case, its felt strip and the key bed (616 x 105).
+inline constexpr char PanelKeyboardPicture[] = ":/panel/keyboard.png";
+// Play button strip: normal, hover, pressed, disabled (4 x 32 x 32, white corners transparent).
+inline constexpr char PanelPlayPicture[] = ":/panel/play.png";
+inline constexpr char PanelSwitchOnPicture[] = ":/panel/switch_on.png";
+inline constexpr char PanelSwitchOffPicture[] = ":/panel/switch_off.png";
+// Background of the staff area (409 x 257); also installed beside the program as default.jpg.
+inline constexpr char PanelDefaultBackground[] = ":/panel/default.jpg";
+inline constexpr char PanelIcon[] = ":/panel/icon.png";

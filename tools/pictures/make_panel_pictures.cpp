@@ -1,0 +1,520 @@
+// Paints the panel pictures of the main window and writes them into the
+// folder given on the command line (the committed ones live in
+// src/ui/resources/panel). Everything is drawn from code with a fixed-seed
+// noise, so running it again gives the same files.
+//
+//   make_panel_pictures <folder>
+#include <QColor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// ---------------------------------------------------------------- noise
+
+// A hash of a lattice point to [0, 1): the same on every machine, unlike
+// the standard library's distributions.
+double Hash(int x, int y, uint32_t seed)
+{
+    uint32_t h = seed * 0x9E3779B9u ^ uint32_t(x) * 0x85EBCA6Bu ^ uint32_t(y) * 0xC2B2AE35u;
+    h ^= h >> 16;
+    h *= 0x7FEB352Du;
+    h ^= h >> 15;
+    h *= 0x846CA68Bu;
+    h ^= h >> 16;
+    return (h & 0xFFFFFF) / double(0x1000000);
+}
+
+double Smooth(double t)
+{
+    return t * t * (3 - 2 * t);
+}
+
+// Smooth value noise in [0, 1) with lattice cells of cellX by cellY pixels.
+double ValueNoise(double x, double y, double cellX, double cellY, uint32_t seed)
+{
+    const double fx = x / cellX;
+    const double fy = y / cellY;
+    const int ix = int(std::floor(fx));
+    const int iy = int(std::floor(fy));
+    const double tx = Smooth(fx - ix);
+    const double ty = Smooth(fy - iy);
+    const double top = Hash(ix, iy, seed) * (1 - tx) + Hash(ix + 1, iy, seed) * tx;
+    const double bottom = Hash(ix, iy + 1, seed) * (1 - tx) + Hash(ix + 1, iy + 1, seed) * tx;
+    return top * (1 - ty) + bottom * ty;
+}
+
+// Several octaves of value noise, centred on 0 (about -0.5 to 0.5).
+double Fractal(double x, double y, double cell, int octaves, uint32_t seed, double stretchX = 1.0)
+{
+    double sum = 0;
+    double amplitude = 0.5;
+    double total = 0;
+    for (int i = 0; i < octaves; ++i) {
+        sum += amplitude * (ValueNoise(x, y, cell * stretchX, cell, seed + i) - 0.5);
+        total += amplitude;
+        cell /= 2;
+        amplitude /= 2;
+    }
+    return sum / total;
+}
+
+QColor Shade(const QColor &c, double factor)
+{
+    const auto channel = [factor](int v) { return std::clamp(int(std::lround(v * factor)), 0, 255); };
+    return QColor(channel(c.red()), channel(c.green()), channel(c.blue()), c.alpha());
+}
+
+QColor Mix(const QColor &a, const QColor &b, double t)
+{
+    const auto channel = [t](int x, int y) { return std::clamp(int(std::lround(x + (y - x) * t)), 0, 255); };
+    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
+                  channel(a.alpha(), b.alpha()));
+}
+
+// Pictures are painted large and reduced, which smooths edges far better
+// than antialiasing at the final size.
+QImage Reduce(const QImage &large, int width, int height)
+{
+    return large.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage NewCanvas(int width, int height, const QColor &fill = Qt::transparent)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(fill);
+    return image;
+}
+
+bool Save(const QImage &image, const QDir &folder, const char *name, int quality = -1)
+{
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    if (!image.save(path, nullptr, quality)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// ------------------------------------------------------- keyboard case
+
+// The keys cover columns 2 to 613 and rows 2 to 102 of this picture; what
+// shows is the case around them and, through the gaps and beside the black
+// keys, the felt at the back and the dark key bed.
+QImage KeyboardCase()
+{
+    const int width = 616;
+    const int height = 105;
+    const QColor felt(112, 24, 34);
+    const QColor bedTop(17, 14, 13);
+    const QColor bedFront(38, 33, 30);
+    const QColor lacquer(20, 17, 16);
+    QImage image(width, height, QImage::Format_RGB32);
+
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // Key bed: darkest right under the felt's shadow, lighter toward the player.
+            const double depth = std::clamp((y - 8.0) / 92.0, 0.0, 1.0);
+            QColor c = Mix(bedTop, bedFront, std::pow(depth, 0.7));
+            c = Shade(c, 1.0 + 0.10 * Fractal(x, y, 24, 3, 11));
+
+            // Felt strip along the back, its fibres running along the keyboard.
+            if (y <= 11) {
+                const double fibre = Fractal(x, y, 6, 3, 23, 3.0) + 0.5 * (Hash(x, y, 29) - 0.5);
+                QColor f = Shade(felt, 1.0 + 0.28 * fibre);
+                const double shadow = y < 7 ? 1.0 - 0.05 * y : 0.65 - 0.13 * (y - 7); // keys overhang it
+                f = Shade(f, shadow);
+                c = y < 9 ? f : Mix(f, c, (y - 8) / 3.0);
+            }
+            image.setPixel(x, y, c.rgb());
+        }
+    }
+
+    // Black lacquer rim: a lit top edge at the back, cheek blocks at the ends
+    // and the key slip in front, each with a thin highlight where it rounds off.
+    const auto rimColour = [&](int x, int y, double light) {
+        return Shade(lacquer, light * (1.0 + 0.15 * Fractal(x, y, 40, 2, 41))).rgb();
+    };
+    for (int x = 0; x < width; ++x) {
+        image.setPixel(x, 0, rimColour(x, 0, 3.2));
+        image.setPixel(x, height - 2, rimColour(x, height - 2, 0.6)); // shadow under the key fronts
+        image.setPixel(x, height - 1, rimColour(x, height - 1, 3.6));
+    }
+    for (int y = 0; y < height; ++y) {
+        image.setPixel(0, y, rimColour(0, y, 3.4));
+        image.setPixel(1, y, rimColour(1, y, 1.0));
+        image.setPixel(width - 2, y, rimColour(width - 2, y, 0.8));
+        image.setPixel(width - 1, y, rimColour(width - 1, y, 2.6));
+    }
+    // Corners where the rim pieces meet.
+    for (const QPoint p : {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)})
+        image.setPixel(p, Shade(lacquer, 2.0).rgb());
+    return image;
+}
+
+// ---------------------------------------------------------- play button
+
+enum class Face { Normal, Hover, Pressed, Disabled };
+
+// One 32 x 32 frame of the round play button, painted at 4 x 4 scale.
+QImage PlayFrame(Face face)
+{
+    const int scale = 4;
+    const int size = 32 * scale;
+    QImage large = NewCanvas(size, size);
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    const QPointF centre(size / 2.0, size / 2.0);
+    const bool disabled = face == Face::Disabled;
+    const bool pressed = face == Face::Pressed;
+
+    // Soft drop shadow on the panel.
+    QRadialGradient drop(centre + QPointF(0, 4), 62);
+    drop.setColorAt(0.88, QColor(0, 0, 0, disabled ? 30 : 70));
+    drop.setColorAt(1.0, QColor(0, 0, 0, 0));
+    p.setBrush(drop);
+    p.drawEllipse(centre + QPointF(0, 4), 62, 62);
+
+    // Brushed-metal bezel, lit from the top left.
+    QLinearGradient bezel(0, 0, size, size);
+    bezel.setColorAt(0.0, disabled ? QColor(226, 226, 226) : QColor(246, 246, 244));
+    bezel.setColorAt(0.5, disabled ? QColor(186, 186, 186) : QColor(168, 170, 172));
+    bezel.setColorAt(1.0, disabled ? QColor(150, 150, 150) : QColor(78, 80, 84));
+    p.setBrush(bezel);
+    p.drawEllipse(centre, 59, 59);
+
+    // The well the face sits in.
+    p.setBrush(disabled ? QColor(120, 120, 120) : QColor(14, 15, 17));
+    p.drawEllipse(centre, 51, 51);
+
+    // The face: a domed graphite cap, dished in while pressed.
+    QRadialGradient cap(centre + QPointF(-14, pressed ? 18 : -18), 70);
+    QColor inner, outer;
+    switch (face) {
+    case Face::Normal:
+        inner = QColor(92, 100, 108);
+        outer = QColor(22, 25, 28);
+        break;
+    case Face::Hover:
+        inner = QColor(116, 126, 136);
+        outer = QColor(32, 36, 40);
+        break;
+    case Face::Pressed:
+        inner = QColor(62, 68, 74);
+        outer = QColor(12, 13, 15);
+        break;
+    case Face::Disabled:
+        inner = QColor(200, 200, 200);
+        outer = QColor(150, 150, 150);
+        break;
+    }
+    cap.setColorAt(0.0, inner);
+    cap.setColorAt(1.0, outer);
+    p.setBrush(cap);
+    p.drawEllipse(centre, 48, 48);
+
+    // The play arrow, lit like an LED; nudged down and right while pressed.
+    const QPointF shift = pressed ? QPointF(2, 3) : QPointF(0, 0);
+    QPainterPath arrow;
+    arrow.moveTo(QPointF(50, 38) + shift);
+    arrow.lineTo(QPointF(92, 64) + shift);
+    arrow.lineTo(QPointF(50, 90) + shift);
+    arrow.closeSubpath();
+    if (face == Face::Hover || face == Face::Normal) {
+        // Glow spilling onto the face.
+        QRadialGradient glow(centre + QPointF(4, 0), 44);
+        glow.setColorAt(0.0, QColor(90, 255, 140, face == Face::Hover ? 120 : 55));
+        glow.setColorAt(1.0, QColor(90, 255, 140, 0));
+        p.setBrush(glow);
+        p.drawEllipse(centre, 46, 46);
+    }
+    QLinearGradient led(50, 38, 70, 90);
+    switch (face) {
+    case Face::Normal:
+        led.setColorAt(0.0, QColor(150, 255, 170));
+        led.setColorAt(1.0, QColor(30, 170, 72));
+        break;
+    case Face::Hover:
+        led.setColorAt(0.0, QColor(210, 255, 220));
+        led.setColorAt(1.0, QColor(60, 220, 110));
+        break;
+    case Face::Pressed:
+        led.setColorAt(0.0, QColor(110, 220, 135));
+        led.setColorAt(1.0, QColor(22, 130, 56));
+        break;
+    case Face::Disabled:
+        led.setColorAt(0.0, QColor(236, 236, 236));
+        led.setColorAt(1.0, QColor(176, 176, 176));
+        break;
+    }
+    p.setBrush(led);
+    p.setPen(QPen(disabled ? QColor(140, 140, 140) : QColor(8, 60, 24, 200), 2.5, Qt::SolidLine, Qt::RoundCap,
+                  Qt::RoundJoin));
+    p.drawPath(arrow);
+    p.setPen(Qt::NoPen);
+
+    // Gloss on the upper half of the cap; a dished cap catches no highlight.
+    if (!pressed) {
+        QLinearGradient gloss(0, centre.y() - 46, 0, centre.y());
+        gloss.setColorAt(0.0, QColor(255, 255, 255, disabled ? 90 : 110));
+        gloss.setColorAt(1.0, QColor(255, 255, 255, 0));
+        p.setBrush(gloss);
+        p.drawEllipse(QRectF(centre.x() - 34, centre.y() - 45, 68, 46));
+    }
+    p.end();
+    return Reduce(large, 32, 32);
+}
+
+// The strip's transparent colour is white: only pixels left fully clear
+// become pure white; soft edges are blended onto the grey of the panel so
+// they do not flash white around the button.
+QImage OnWhiteKey(const QImage &frame)
+{
+    const QColor panel(239, 239, 239);
+    QImage out(frame.size(), QImage::Format_RGB32);
+    const QImage straight = frame.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor c = QColor::fromRgba(straight.pixel(x, y));
+            QRgb rgb = qRgb(255, 255, 255);
+            if (c.alpha() > 0) {
+                rgb = Mix(panel, c, c.alphaF()).rgb();
+                if ((rgb & RGB_MASK) == 0xFFFFFF)
+                    rgb = qRgb(254, 254, 254); // would vanish with the corners
+            }
+            out.setPixel(x, y, rgb);
+        }
+    }
+    return out;
+}
+
+QImage PlayStrip()
+{
+    QImage strip(128, 32, QImage::Format_RGB32);
+    QPainter p(&strip);
+    const Face faces[] = {Face::Normal, Face::Hover, Face::Pressed, Face::Disabled};
+    for (int i = 0; i < 4; ++i)
+        p.drawImage(32 * i, 0, OnWhiteKey(PlayFrame(faces[i])));
+    p.end();
+    return strip;
+}
+
+// -------------------------------------------------------------- switches
+
+// A small rocker switch in a metal bezel with an LED in its paddle,
+// 30 x 18, painted at 8 x 8 scale.
+QImage Rocker(bool on)
+{
+    const int scale = 8;
+    const QSizeF size(30 * scale, 18 * scale);
+    QImage large = NewCanvas(int(size.width()), int(size.height()));
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+
+    // Bezel: bright top edge, dark bottom, like a bevelled metal plate.
+    const QRectF plate(0, 0, size.width(), size.height());
+    QLinearGradient bezel(0, 0, 0, size.height());
+    bezel.setColorAt(0.0, QColor(212, 214, 216));
+    bezel.setColorAt(0.5, QColor(140, 143, 147));
+    bezel.setColorAt(1.0, QColor(58, 60, 64));
+    p.setBrush(bezel);
+    p.drawRoundedRect(plate, 4 * scale, 4 * scale);
+
+    // Recess.
+    const QRectF well = plate.adjusted(1.5 * scale, 1.5 * scale, -1.5 * scale, -1.5 * scale);
+    p.setBrush(QColor(12, 12, 13));
+    p.drawRoundedRect(well, 3 * scale, 3 * scale);
+
+    // The paddle, rocked toward its pressed end: the raised end catches the light.
+    const QRectF paddle = well.adjusted(1.25 * scale, 1.25 * scale, -1.25 * scale, -1.25 * scale);
+    QLinearGradient rock(paddle.left(), 0, paddle.right(), 0);
+    const QColor raised(128, 132, 138);
+    const QColor sunk(26, 27, 30);
+    rock.setColorAt(0.0, on ? sunk : raised);
+    rock.setColorAt(0.5, QColor(58, 60, 64));
+    rock.setColorAt(1.0, on ? raised : sunk);
+    p.setBrush(rock);
+    p.drawRoundedRect(paddle, 2 * scale, 2 * scale);
+    // The ridge across the middle of the paddle.
+    p.setBrush(QColor(20, 20, 22, 200));
+    p.drawRect(QRectF(paddle.center().x() - 0.35 * scale, paddle.top() + 0.8 * scale, 0.7 * scale,
+                      paddle.height() - 1.6 * scale));
+    // A top sheen along the paddle.
+    QLinearGradient sheen(0, paddle.top(), 0, paddle.center().y());
+    sheen.setColorAt(0.0, QColor(255, 255, 255, 70));
+    sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setBrush(sheen);
+    p.drawRoundedRect(paddle.adjusted(0.5 * scale, 0.3 * scale, -0.5 * scale, -paddle.height() / 2), 1.5 * scale,
+                      1.5 * scale);
+
+    // The LED on the raised end of the paddle when on.
+    const QPointF led(paddle.right() - 4.2 * scale, paddle.center().y());
+    const double radius = 2.7 * scale;
+    if (on) {
+        QRadialGradient halo(led, radius * 3.2);
+        halo.setColorAt(0.0, QColor(140, 255, 150, 230));
+        halo.setColorAt(0.4, QColor(90, 240, 110, 120));
+        halo.setColorAt(1.0, QColor(90, 240, 110, 0));
+        p.setBrush(halo);
+        p.drawEllipse(led, radius * 3.2, radius * 3.2);
+    }
+    QRadialGradient lens(led + QPointF(-0.6 * scale, -0.6 * scale), radius * 1.4);
+    if (on) {
+        lens.setColorAt(0.0, QColor(245, 255, 245));
+        lens.setColorAt(0.4, QColor(120, 255, 140));
+        lens.setColorAt(1.0, QColor(30, 190, 70));
+    } else {
+        lens.setColorAt(0.0, QColor(56, 70, 58));
+        lens.setColorAt(0.5, QColor(20, 30, 22));
+        lens.setColorAt(1.0, QColor(6, 10, 7));
+    }
+    p.setBrush(QColor(6, 6, 6));
+    p.drawEllipse(led, radius + 0.5 * scale, radius + 0.5 * scale); // the LED's socket
+    p.setBrush(lens);
+    p.drawEllipse(led, radius, radius);
+    p.setBrush(QColor(255, 255, 255, on ? 200 : 90));
+    p.drawEllipse(led + QPointF(-0.7 * scale, -0.7 * scale), 0.6 * scale, 0.5 * scale);
+    p.end();
+    return Reduce(large, 30, 18).convertToFormat(QImage::Format_ARGB32);
+}
+
+// ----------------------------------------------------- staff background
+
+// Warm parchment: light in the middle where the staff sits, darker toward
+// the edges, with a cloudy grain and faint fibres.
+QImage Parchment()
+{
+    const int width = 409;
+    const int height = 257;
+    const QColor light(246, 238, 218);
+    const QColor edge(214, 190, 146);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double dx = (x - width / 2.0) / (width / 2.0);
+            const double dy = (y - height / 2.0) / (height / 2.0);
+            const double vignette = std::clamp((dx * dx * 0.8 + dy * dy) / 1.8, 0.0, 1.0);
+            QColor c = Mix(light, edge, std::pow(vignette, 1.4));
+            const double cloud = Fractal(x, y, 90, 4, 101);
+            const double fibre = Fractal(x, y, 3, 2, 131, 6.0);
+            c = Shade(c, 1.0 + 0.07 * cloud + 0.025 * fibre + 0.012 * (Hash(x, y, 137) - 0.5));
+            image.setPixel(x, y, c.rgb());
+        }
+    }
+    return image;
+}
+
+// ------------------------------------------------------------------ icon
+
+// A lacquered tile with a staff carrying a three-note chord above a
+// keyboard whose chord keys are lit, at 4 x 4 scale.
+QImage Icon()
+{
+    const int scale = 4;
+    const int size = 64 * scale;
+    QImage large = NewCanvas(size, size);
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+
+    const QRectF tile(2 * scale, 2 * scale, 60 * scale, 60 * scale);
+    QLinearGradient lacquer(0, tile.top(), 0, tile.bottom());
+    lacquer.setColorAt(0.0, QColor(44, 62, 112));
+    lacquer.setColorAt(1.0, QColor(14, 20, 44));
+    p.setBrush(lacquer);
+    p.drawRoundedRect(tile, 12 * scale, 12 * scale);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 50), 1.0 * scale));
+    p.drawRoundedRect(tile.adjusted(0.5 * scale, 0.5 * scale, -0.5 * scale, -0.5 * scale), 11.5 * scale, 11.5 * scale);
+
+    // Staff.
+    const QColor ink(236, 226, 200);
+    p.setPen(QPen(ink, 0.9 * scale));
+    const double left = 9 * scale;
+    const double right = 55 * scale;
+    const double gap = 5.5 * scale;
+    const double top = 7 * scale;
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(QPointF(left, top + i * gap), QPointF(right, top + i * gap));
+
+    // An E minor chord on the three lower lines, gold, with one stem.
+    const QColor gold(250, 196, 70);
+    const double headX = 32 * scale;
+    const double lines[] = {top + 4 * gap, top + 3 * gap, top + 2 * gap};
+    p.setBrush(gold);
+    p.setPen(QPen(QColor(120, 80, 10), 0.5 * scale));
+    for (const double y : lines) {
+        p.save();
+        p.translate(headX, y);
+        p.rotate(-20);
+        p.drawEllipse(QPointF(0, 0), 3.4 * scale, 2.4 * scale);
+        p.restore();
+    }
+    p.setPen(QPen(gold, 1.0 * scale, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(headX + 3.0 * scale, lines[0] - 0.5 * scale), QPointF(headX + 3.0 * scale, top - 1 * scale));
+    p.setPen(Qt::NoPen);
+
+    // Keyboard: seven white keys, E, G and B lit in the program's selection green.
+    const QRectF keys(8 * scale, 37.5 * scale, 48 * scale, 19 * scale);
+    p.setBrush(QColor(8, 8, 10));
+    p.drawRoundedRect(keys.adjusted(-1 * scale, -1 * scale, 1 * scale, 1 * scale), 2 * scale, 2 * scale);
+    const double keyWidth = keys.width() / 7;
+    const QColor ivory(253, 251, 239);
+    const QColor green(192, 220, 192);
+    for (int i = 0; i < 7; ++i) {
+        const bool lit = i == 2 || i == 4 || i == 6;
+        const QRectF key(keys.left() + i * keyWidth + 0.4 * scale, keys.top(), keyWidth - 0.8 * scale, keys.height());
+        QLinearGradient shade(0, key.top(), 0, key.bottom());
+        shade.setColorAt(0.0, Shade(lit ? green : ivory, 0.82));
+        shade.setColorAt(0.25, lit ? green : ivory);
+        shade.setColorAt(1.0, Shade(lit ? green : ivory, 0.93));
+        p.setBrush(shade);
+        p.drawRoundedRect(key, 1.2 * scale, 1.2 * scale);
+    }
+    for (const int i : {1, 2, 4, 5, 6}) { // black keys sit left of these white keys
+        const QRectF key(keys.left() + i * keyWidth - keyWidth * 0.3, keys.top(), keyWidth * 0.6, keys.height() * 0.6);
+        QLinearGradient shade(key.left(), 0, key.right(), 0);
+        shade.setColorAt(0.0, QColor(10, 10, 12));
+        shade.setColorAt(0.5, QColor(58, 58, 64));
+        shade.setColorAt(1.0, QColor(10, 10, 12));
+        p.setBrush(shade);
+        p.drawRoundedRect(key, 1.0 * scale, 1.0 * scale);
+    }
+    p.end();
+    return Reduce(large, 64, 64).convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_panel_pictures <folder>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    const bool ok = Save(KeyboardCase(), folder, "keyboard.png") && Save(PlayStrip(), folder, "play.png") &&
+                    Save(Rocker(true), folder, "switch_on.png") && Save(Rocker(false), folder, "switch_off.png") &&
+                    Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png");
+    return ok ? 0 : 1;
+}
