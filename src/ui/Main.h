@@ -1,9 +1,194 @@
 #pragma once
 
+// The main window: the 48-key keyboard, the staff, the root, chord and scale
+// lists, the switches for playback, accidentals, inversion and mode, and the
+// menu that opens the program's other windows.
 #include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class TFrmNoMidi;
+class TImage;
+class TImage32;
+class TImgBtn;
+class TImgSwitch;
+class TOwnerDrawList;
+class TPanel;
+class TShapePiano;
+class TStaff;
+
+// The staff's clef: 1 treble (chosen when the main window is created), 0 bass.
+extern uint8_t Clef;
 
 class TFormMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // Menu
+    QAction *mnuTools = nullptr;
+    QAction *mnuChordanalysis = nullptr;
+    QAction *mnuChordpattern = nullptr;
+    QAction *mnuProgressions = nullptr;
+    QAction *mnuPractice = nullptr;
+    QAction *Setupmnu = nullptr;
+    QAction *mnuWhat = nullptr;
+    QAction *mnuHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    // The client area below the menu: everything else lies on it.
+    QWidget *ClientArea = nullptr;
+    TPanel *Panel2 = nullptr;
+    QLabel *LabelChord = nullptr;
+    QLabel *TntLabel1 = nullptr;
+    TImage *ImgClavier = nullptr;
+    QComboBox *ComboChord = nullptr;
+    QComboBox *ComboScales = nullptr;
+    QGroupBox *GroupPlayBack = nullptr;
+    TImgSwitch *BtnAccord = nullptr;
+    TImgSwitch *BtnAccordUp = nullptr;
+    TImgSwitch *BtnAccordDown = nullptr;
+    TImgBtn *BtnListen = nullptr;
+    QGroupBox *GroupAlteration = nullptr;
+    TImgSwitch *Alteration = nullptr;
+    QGroupBox *GroupRenversement = nullptr;
+    TImgSwitch *RenversementDown = nullptr;
+    TImgSwitch *RenversementUp = nullptr;
+    QGroupBox *GroupMode = nullptr;
+    TImgSwitch *SwMode = nullptr;
+    QStatusBar *StatusBar = nullptr;
+    TImage32 *ImgFond = nullptr;
+    TImage *ImgPartition = nullptr;
+    TImage *ClefDeSol = nullptr;
+    TImage *clefdefa = nullptr;
+    TImage *Diese = nullptr;
+    TImage *Bemol = nullptr;
+    TImage *Noire = nullptr;
+    TOwnerDrawList *ChordRoot = nullptr;
+    TOwnerDrawList *ChordName = nullptr;
+    TOwnerDrawList *Scales = nullptr;
+
+    // The reminder shown at the first showing while no output is chosen.
+    TFrmNoMidi *FrmNoMidi = nullptr;
+
+    // 0 chord mode, 1 scale mode.
+    uint8_t Mode = 0;
+
+    // Where a chord's first spelling goes when the pattern editor exists.
+    std::function<void(const QString &chord)> OnPatternChord;
+
+    // Creation, in the order the window is built.
+    void FormCreate();
+    void ApplyLanguage();
+    void FillRootList();
+    void FillChordLists();
+    void FillScaleLists();
+    void BindKeys();
+    void FormShow();
+    // Saves the settings; an error goes to the caller.
+    void FormClose();
+
+    // The keys as the chord and scale spelling press them.
+    void ToucheAppui(int key);
+    void ToucheRelache(int key);
+    void ReleaseAllKeys();
+    static int KeyPitchClass(const TShapePiano *key);
+
+    // Shows a chord, or the scale selected in Scales, on the keyboard, the
+    // label and the staff, and plays it.
+    void ShowChord(int Root, int Chord, int Inversion);
+    void ScalesClick();
+    void DrawStaff();
+    const TStaff &Staff() const { return *FStaff; }
+
+    // Playback in the configured mode, or in the given manner.
+    virtual void PlayCurrent();
+    virtual void StartPlayback(bool atOnce, const QString &direction);
+
+    // Handlers
+    void ChordRootClick();
+    void ComboChordChange();
+    void ComboScalesChange();
+    void ShapePiano13MouseUp(TShapePiano *key);
+    void ShapePiano13Enter(TShapePiano *key);
+    void FormKeyDown(int key);
+    void AlterationClick();
+    void RenversementDownOn();
+    void RenversementDownOff();
+    void RenversementUpOn();
+    void RenversementUpOff();
+    void RenversementDownMouseDown();
+    void RenversementUpMouseDown();
+    void BtnAccordClick();
+    void BtnAccordUpClick();
+    void BtnAccordDownClick();
+    void ImgBtn1Click();
+    void SwModeOn();
+    void SwModeOff();
+    void ApplyLayout();
+    void ImgPartitionClick();
+    void mnuChordanalysisClick();
+    void mnuChordpatternClick();
+    void mnuProgressionsClick();
+    void mnuPracticeClick();
+    void SetupmnuClick();
+    void mnuHelpClick();
+    void mnuAboutClick();
+    void AlterationMouseMove();
+    void RenversementDownMouseMove();
+    void BtnAccordMouseMove();
+    void BtnAccordUpMouseMove();
+    void BtnAccordDownMouseMove();
+    void SwModeMouseMove();
+    void BtnListenMouseEnter();
+    void Panel2MouseMove();
+
+    // The status bar's two panels: 0 the note under the mouse, 1 a hint.
+    QString StatusPanelText(int panel) const;
+    void SetStatusPanelText(int panel, const QString &text);
+
+    // How the window's message boxes reach the user. Tests replace it to
+    // read them; an empty presenter brings back the message box.
+    using TMessagePresenter = std::function<void(const QString &caption, const QString &text)>;
+    static void SetMessagePresenter(TMessagePresenter presenter);
+
+signals:
+    // The window was closed: the program ends.
+    void Closed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateComponents();
+    void CreateMenu();
+    void CreateKeyboard();
+    void StyleComponents();
+    void ConnectEvents();
+    void LoadBackground();
+    void SelectFirstItems();
+    void SetClientHeight(int height);
+    void CenterOnDesktop();
+    void ShowSoon();
+    void ShowInformation(const QString &text);
+    bool IsFirstKeyReceiver(const QObject *receiver) const;
+    void PlaybackSwitchClicked(TImgSwitch *pressed, bool atOnce, const QString &direction, int listenType);
+
+    std::unique_ptr<TStaff> FStaff;
+    QLabel *FStatusPanels[2] = {nullptr, nullptr};
+    QString FStatusTexts[2];
+    bool FShown = false;
 };

@@ -1,0 +1,333 @@
+// Start-up benchmark: the time from launching the program to the first paint
+// of its main window, beside the same time for a bare Qt window of the main
+// window's size, measured in the same run. The goal is a start within 1.5
+// times the bare window's.
+//
+// The benchmark launches itself as the child to be measured. A clock is read
+// just before the child is spawned and again when the child writes "painted"
+// to its standard output, which it does once its window's first paint has
+// been handled. Bare and program children alternate, so a change in the
+// machine's load weighs on both alike.
+//
+//   bench_startup [--runs N] [--platform NAME]
+//
+// Children run with QT_QPA_PLATFORM=offscreen unless --platform names another
+// platform, a settings file of their own, the loopback MIDI driver and, as
+// their current folder, a scratch folder holding the default background.
+#include "ui/PanelResources.h"
+#include "ui/Startup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+constexpr char ChildOption[] = "--child";
+constexpr char BareChild[] = "bare";
+constexpr char ProgramChild[] = "program";
+constexpr int DefaultRuns = 10;
+constexpr double Goal = 1.5;
+constexpr int PaintTimeoutMs = 30000;
+constexpr int ExitTimeoutMs = 10000;
+
+// ---------------------------------------------------------------------------
+// The children
+
+// Reports the watched window's first paint once it has been handled: the
+// filter sees the paint event before the window draws, so the report waits
+// for a zero timer, which fires after the paint and its children's paints.
+class FirstPaintReporter : public QObject {
+public:
+    explicit FirstPaintReporter(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_) {
+            seen_ = true;
+            QTimer::singleShot(0, [] {
+                std::fputs("painted\n", stdout);
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool seen_ = false;
+};
+
+int RunBareWindow(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(638, 500);
+    new FirstPaintReporter(&window);
+    window.show();
+    return app.exec();
+}
+
+int RunTheProgram(int argc, char **argv)
+{
+    return ui::RunProgram(argc, argv, [](QWidget *mainWindow) { new FirstPaintReporter(mainWindow); });
+}
+
+// ---------------------------------------------------------------------------
+// The measuring parent
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    int runs = DefaultRuns;
+    std::string platform = "offscreen";
+};
+
+struct Scratch {
+    std::filesystem::path folder;
+    std::filesystem::path registry;
+    std::filesystem::path runtime;
+    std::filesystem::path errors;
+};
+
+[[noreturn]] void Fail(const std::string &message)
+{
+    std::fprintf(stderr, "bench_startup: %s\n", message.c_str());
+    std::exit(1);
+}
+
+Options ParseOptions(int argc, char **argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--runs" && i + 1 < argc)
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--platform" && i + 1 < argc)
+            options.platform = argv[++i];
+        else
+            Fail("usage: bench_startup [--runs N] [--platform NAME]");
+    }
+    return options;
+}
+
+Scratch MakeScratch()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "harmonova-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        Fail("cannot make a scratch folder: " + std::string(std::strerror(errno)));
+    Scratch scratch{pattern, {}, {}, {}};
+    scratch.registry = scratch.folder / "registry.reg";
+    scratch.runtime = scratch.folder / "runtime";
+    scratch.errors = scratch.folder / "child-errors.txt";
+    std::filesystem::create_directory(scratch.runtime);
+    std::filesystem::permissions(scratch.runtime, std::filesystem::perms::owner_all);
+
+    // The program loads the default background from its current folder, as
+    // an installed program would find it.
+    InitPanelResources();
+    const QString picture = QString::fromStdString((scratch.folder / "default.jpg").string());
+    if (!QFile::copy(PanelDefaultBackground, picture))
+        Fail("cannot write the default background into the scratch folder");
+    return scratch;
+}
+
+std::vector<std::string> ChildEnvironment(const Options &options, const Scratch &scratch)
+{
+    const std::vector<std::pair<std::string, std::string>> own = {
+        {"QT_QPA_PLATFORM", options.platform},
+        {"HARMONOVA_REGISTRY", scratch.registry.string()},
+        {"HARMONOVA_MIDI", "loopback"},
+        {"XDG_RUNTIME_DIR", scratch.runtime.string()},
+    };
+    const std::vector<std::string> dropped = {"HARMONOVA_MIDI_LOG", "HARMONOVA_MIDI_INPUT"};
+    std::vector<std::string> env;
+    for (char **e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        const bool replaced = std::any_of(own.begin(), own.end(), [&](const auto &kv) { return kv.first == name; });
+        if (!replaced && std::find(dropped.begin(), dropped.end(), name) == dropped.end())
+            env.push_back(entry);
+    }
+    for (const auto &[name, value] : own)
+        env.push_back(name + "=" + value);
+    return env;
+}
+
+std::string ReadAll(const std::filesystem::path &path)
+{
+    std::string text;
+    if (FILE *f = std::fopen(path.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+// Waits for the child to end; one that hangs after reporting is stopped.
+void Reap(pid_t pid)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ExitTimeoutMs);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return;
+        }
+        usleep(2000);
+    }
+}
+
+// Reads the child's output until it reports its paint; the time of the
+// report, or nothing when the child ended or hung without one.
+std::optional<Clock::time_point> AwaitPaint(int out, pid_t pid)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(PaintTimeoutMs);
+    std::string seen;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            kill(pid, SIGKILL);
+            return std::nullopt;
+        }
+        pollfd p{out, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR)
+            return std::nullopt;
+        char buffer[256];
+        const ssize_t n = read(out, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return std::nullopt;
+        seen.append(buffer, static_cast<size_t>(n));
+        if (seen.find("painted\n") != std::string::npos)
+            return Clock::now();
+    }
+}
+
+// Launches one child of the given kind; milliseconds from spawn to its first paint.
+double MeasureOnce(const std::string &self, const char *kind, const std::vector<std::string> &env,
+                   const Scratch &scratch)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        Fail("pipe: " + std::string(std::strerror(errno)));
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, scratch.errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addchdir_np(&actions, scratch.folder.c_str());
+
+    std::vector<char *> args = {const_cast<char *>(self.c_str()), const_cast<char *>(ChildOption),
+                                const_cast<char *>(kind), nullptr};
+    std::vector<char *> envp;
+    for (const std::string &e : env)
+        envp.push_back(const_cast<char *>(e.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t pid = 0;
+    const Clock::time_point start = Clock::now();
+    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    if (spawned != 0)
+        Fail("cannot launch " + self + ": " + std::strerror(spawned));
+
+    const std::optional<Clock::time_point> painted = AwaitPaint(pipeFds[0], pid);
+    close(pipeFds[0]);
+    Reap(pid);
+    if (!painted)
+        Fail(std::string("the ") + kind + " child never reported its first paint; its errors:\n" +
+             ReadAll(scratch.errors));
+    return std::chrono::duration<double, std::milli>(*painted - start).count();
+}
+
+struct Figures {
+    double median;
+    double min;
+};
+
+Figures Summarise(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    const size_t n = times.size();
+    const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+    return {median, times.front()};
+}
+
+int Measure(const Options &options)
+{
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    const Scratch scratch = MakeScratch();
+    const std::vector<std::string> env = ChildEnvironment(options, scratch);
+
+    // One uncounted start of each warms the disk cache and lets the program
+    // write its first settings, as it does once after installation.
+    MeasureOnce(self, BareChild, env, scratch);
+    MeasureOnce(self, ProgramChild, env, scratch);
+
+    std::vector<double> bare;
+    std::vector<double> program;
+    for (int i = 0; i < options.runs; ++i) {
+        bare.push_back(MeasureOnce(self, BareChild, env, scratch));
+        program.push_back(MeasureOnce(self, ProgramChild, env, scratch));
+    }
+    std::filesystem::remove_all(scratch.folder);
+
+    const Figures b = Summarise(bare);
+    const Figures p = Summarise(program);
+    const double ratio = p.median / b.median;
+    std::printf("Start-up to first paint of the main window (QT_QPA_PLATFORM=%s, %d runs each after one warm-up)\n",
+                options.platform.c_str(), options.runs);
+    std::printf("  %-26s %10s %10s\n", "", "median", "min");
+    std::printf("  %-26s %7.1f ms %7.1f ms\n", "bare Qt window (638x500)", b.median, b.min);
+    std::printf("  %-26s %7.1f ms %7.1f ms\n", "Harmonova", p.median, p.min);
+    std::printf("  %-26s %10.2f %10.2f\n", "ratio Harmonova / bare", ratio, p.min / b.min);
+    std::printf("Goal: within %.1f times the bare window (median): %s\n", Goal, ratio <= Goal ? "met" : "NOT met");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && std::strcmp(argv[1], ChildOption) == 0) {
+        // The program has no command line: it is given only its own name.
+        int childArgc = 1;
+        char *childArgv[] = {argv[0], nullptr};
+        if (std::strcmp(argv[2], BareChild) == 0)
+            return RunBareWindow(childArgc, childArgv);
+        if (std::strcmp(argv[2], ProgramChild) == 0)
+            return RunTheProgram(childArgc, childArgv);
+        return 2;
+    }
+    return Measure(ParseOptions(argc, argv));
+}

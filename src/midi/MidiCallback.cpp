@@ -1,0 +1,69 @@
+#include "midi/MidiCallback.h"
+
+#include <new>
+#include <type_traits>
+
+using namespace platform;
+
+static_assert(std::is_trivially_destructible_v<TMidiControlBlock>, "the block is released with its memory");
+
+namespace {
+
+constexpr uintptr_t ActiveSensing = 0xFE;
+constexpr uintptr_t TimingClock = 0xF8;
+
+void StoreInputEvent(const TMidiControlBlock *block, uint32_t msg, uintptr_t param1, uintptr_t param2)
+{
+    // Only the single-byte real-time messages match: the whole value is compared.
+    if (param1 == ActiveSensing || param1 == TimingClock)
+        return;
+    if (msg == MIM_DATA && block && block->SysexOnly.load(std::memory_order_relaxed) != 0)
+        return;
+    if (!block || !block->Buffer)
+        return;
+    TEventBufferItem item{};
+    item.TimeStamp = static_cast<uint32_t>(param2);
+    if (msg == MIM_DATA)
+        item.PackedMessage = static_cast<uint32_t>(param1);
+    else
+        item.SysexHeader = reinterpret_cast<MIDIHDR *>(param1);
+    const uint32_t notice = PutEvent(block->Buffer, item) ? MsgEventsWaiting : MsgBufferFull;
+    PostMessageA(block->TargetWindow, notice, 0, 0);
+}
+
+} // namespace
+
+TMidiControlBlock *AllocControlBlock()
+{
+    HGLOBAL handle = nullptr;
+    void *memory = AllocSharedMemory(sizeof(TMidiControlBlock), handle);
+    if (!memory)
+        return nullptr;
+    auto *block = new (memory) TMidiControlBlock{};
+    block->MemoryHandle = handle;
+    return block;
+}
+
+void FreeControlBlock(TMidiControlBlock *block)
+{
+    if (block)
+        FreeSharedMemory(block->MemoryHandle);
+}
+
+void MidiCallback(void * /*device*/, uint32_t msg, uintptr_t instance, uintptr_t param1, uintptr_t param2)
+{
+    const auto *block = reinterpret_cast<const TMidiControlBlock *>(instance);
+    switch (msg) {
+    case MIM_DATA:
+    case MIM_LONGDATA:
+    case MIM_LONGERROR:
+        StoreInputEvent(block, msg, param1, param2);
+        break;
+    case MOM_DONE:
+        if (block)
+            PostMessageA(block->TargetWindow, MsgLongMessageDone, 0, param1);
+        break;
+    default:
+        break;
+    }
+}

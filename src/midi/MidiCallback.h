@@ -1,0 +1,33 @@
+#pragma once
+
+// The function the MIDI driver calls on its own thread, and the shared block
+// it is given as instance data. The callback only stores input events and
+// posts messages to the owning component's hidden window; all other work
+// happens when the window receives them.
+#include "midi/Circbuf.h"
+#include "platform/HiddenWindow.h"
+#include "platform/MidiApi.h"
+
+#include <atomic>
+#include <cstdint>
+
+struct TMidiControlBlock {
+    platform::HGLOBAL MemoryHandle;
+    TEventBuffer *Buffer;                  // the input's event buffer; nullptr for an output
+    platform::THiddenWindow *TargetWindow; // the component's hidden window
+    // Set on the user-interface thread and read by the driver's while open.
+    std::atomic<uint8_t> SysexOnly;
+};
+
+// Posted to the target window: events are waiting, an event was lost
+// because the buffer was full, an output's long message is done.
+constexpr uint32_t MsgEventsWaiting = platform::MIM_DATA;
+constexpr uint32_t MsgBufferFull = platform::WM_USER;
+constexpr uint32_t MsgLongMessageDone = platform::MOM_DONE;
+
+// A zero-filled block in shared memory that knows its own handle; nullptr
+// when memory runs out.
+TMidiControlBlock *AllocControlBlock();
+void FreeControlBlock(TMidiControlBlock *block);
+
+void MidiCallback(void *device, uint32_t msg, uintptr_t instance, uintptr_t param1, uintptr_t param2);

@@ -1,1 +1,0 @@
-// MIDI devices and playback live here.

@@ -1,0 +1,278 @@
+#include "ui/Controls.h"
+
+#include "platform/Exception.h"
+#include "ui/Colors.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr char HintProperty[] = "hint";
+constexpr char BalloonHeader[] = "Harmonova!";
+
+constexpr uint32_t ListGround = 0xFFFBF0;
+constexpr uint32_t Navy = 0x800000;
+constexpr uint32_t Red = 0x0000FF;
+constexpr uint32_t Black = 0x000000;
+constexpr uint32_t White = 0xFFFFFF;
+
+// Draws every line itself: the lists' look is part of the panel's design,
+// not the desktop theme's.
+class TOwnerDrawDelegate : public QStyledItemDelegate {
+public:
+    explicit TOwnerDrawDelegate(TOwnerDrawList *list) : QStyledItemDelegate(list), list_(list) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QRect line = option.rect;
+        const bool selected = option.state & QStyle::State_Selected;
+        const bool hot = option.state & QStyle::State_MouseOver;
+        painter->save();
+        if (selected) {
+            QLinearGradient gradient(line.topLeft(), line.bottomLeft());
+            gradient.setColorAt(0, ColorFromBgr(Navy));
+            gradient.setColorAt(1, ColorFromBgr(ListGround));
+            painter->fillRect(line, gradient);
+        } else {
+            painter->fillRect(line, ColorFromBgr(ListGround));
+        }
+        painter->setFont(option.font);
+        painter->setPen(ColorFromBgr(selected ? White : hot ? Red : Black));
+        painter->drawText(line.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
+    {
+        return QSize(option.rect.width(), list_->ItemHeight());
+    }
+
+private:
+    const TOwnerDrawList *list_;
+};
+
+} // namespace
+
+void SetHint(QWidget *control, const QString &hint)
+{
+    control->setProperty(HintProperty, hint);
+    control->setToolTip(hint.isEmpty() ? QString() : BalloonText(hint));
+}
+
+QString HintOf(const QWidget *control)
+{
+    return control->property(HintProperty).toString();
+}
+
+QString BalloonText(const QString &hint)
+{
+    QString body = hint.toHtmlEscaped();
+    body.replace(QLatin1String("\r\n"), QLatin1String("<br>"));
+    return QStringLiteral("<qt><b>%1</b><br>%2</qt>").arg(QLatin1String(BalloonHeader), body);
+}
+
+QFont VerdanaFont(int pixelSize, bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+TPanel::TPanel(QWidget *parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+}
+
+void TPanel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    QLinearGradient face(0, 0, 0, height());
+    face.setColorAt(0.0, QColor(0x46, 0x47, 0x4c));
+    face.setColorAt(0.18, QColor(0x2c, 0x2d, 0x31));
+    face.setColorAt(1.0, QColor(0x16, 0x16, 0x19));
+    painter.fillRect(rect(), face);
+    // A bevel: light along the top and left edges, dark along the others.
+    painter.setPen(QColor(255, 255, 255, 60));
+    painter.drawLine(0, 0, width() - 1, 0);
+    painter.drawLine(0, 0, 0, height() - 1);
+    painter.setPen(QColor(0, 0, 0, 160));
+    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+}
+
+void TPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    emit OnMouseMove(event->modifiers(), at.x(), at.y());
+}
+
+TPanelGroup::TPanelGroup(QWidget *parent) : QGroupBox(parent) {}
+
+void TPanelGroup::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setFont(font());
+    const QFontMetrics metrics(font());
+    const int titleLeft = 12;
+    const QRect titleRect(titleLeft - 3, 0, metrics.horizontalAdvance(title()) + 6, metrics.height());
+    const QRectF frame = QRectF(rect()).adjusted(0.5, metrics.height() / 2.0, -0.5, -0.5);
+
+    QLinearGradient face(frame.topLeft(), frame.bottomLeft());
+    face.setColorAt(0, QColor(255, 255, 255, 14));
+    face.setColorAt(1, QColor(0, 0, 0, 60));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(face);
+    painter.drawRoundedRect(frame, 6, 6);
+    // The edge stops either side of the title.
+    painter.setClipRegion(QRegion(rect()).subtracted(titleRect));
+    painter.setPen(QColor(255, 255, 255, 48));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(frame, 6, 6);
+    painter.setClipping(false);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(titleRect, Qt::AlignCenter | Qt::TextSingleLine, title());
+}
+
+TDisplayLabel::TDisplayLabel(QWidget *parent) : QLabel(parent)
+{
+    setIndent(7);
+}
+
+void TDisplayLabel::paintEvent(QPaintEvent *event)
+{
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient glass(0, 0, 0, height());
+        glass.setColorAt(0, QColor(0xff, 0xfd, 0xf5));
+        glass.setColorAt(1, QColor(0xec, 0xe4, 0xcf));
+        painter.setPen(QColor(0x0b, 0x0b, 0x0d));
+        painter.setBrush(glass);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    }
+    QLabel::paintEvent(event);
+}
+
+TImage::TImage(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+}
+
+void TImage::setPicture(const QImage &picture)
+{
+    FPicture = picture;
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, FPicture);
+}
+
+void TImage::mousePressEvent(QMouseEvent *event)
+{
+    FLeftPressed = event->button() == Qt::LeftButton;
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool clicked = FLeftPressed && event->button() == Qt::LeftButton;
+    FLeftPressed = false;
+    if (clicked && rect().contains(event->position().toPoint()))
+        emit OnClick();
+}
+
+void TImage::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    emit OnMouseMove(event->modifiers(), at.x(), at.y());
+}
+
+TImage32::TImage32(QWidget *parent) : QWidget(parent) {}
+
+void TImage32::setBitmap(const QImage &bitmap)
+{
+    FBitmap = bitmap.convertToFormat(QImage::Format_RGB32);
+    update();
+}
+
+void TImage32::Clear(uint32_t color)
+{
+    QImage bitmap(size().isEmpty() ? QSize(1, 1) : size(), QImage::Format_RGB32);
+    bitmap.fill(ColorFromBgr(color));
+    setBitmap(bitmap);
+}
+
+void TImage32::LoadFromFile(const QString &fileName)
+{
+    QImageReader reader(fileName);
+    // The name's extension may lie; what the file holds decides.
+    reader.setDecideFormatFromContent(true);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        throw platform::Exception(QStringLiteral("Cannot read the picture %1: %2")
+                                      .arg(QDir::toNativeSeparators(fileName), reader.errorString()));
+    setBitmap(picture);
+}
+
+void TImage32::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (FBitmap.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), FBitmap);
+}
+
+TOwnerDrawList::TOwnerDrawList(QWidget *parent) : QListWidget(parent)
+{
+    setItemDelegate(new TOwnerDrawDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setFocusPolicy(Qt::NoFocus);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_Hover);
+    viewport()->setCursor(Qt::PointingHandCursor);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, ColorFromBgr(ListGround));
+    setPalette(colours);
+    setFont(VerdanaFont(11));
+    connect(this, &QListWidget::itemClicked, this, [this] { emit OnClick(); });
+}
+
+void TOwnerDrawList::setItemHeight(int height)
+{
+    FItemHeight = height;
+    // The delegate's size changed: have the view measure its lines again.
+    doItemsLayout();
+}
+
+int TOwnerDrawList::ItemIndex() const
+{
+    const QListWidgetItem *item = currentItem();
+    return item && item->isSelected() ? row(item) : -1;
+}
+
+void TOwnerDrawList::setItemIndex(int index)
+{
+    if (index >= 0 && index < count()) {
+        setCurrentRow(index);
+        return;
+    }
+    clearSelection();
+    setCurrentItem(nullptr);
+}

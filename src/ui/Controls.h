@@ -1,0 +1,127 @@
+#pragma once
+
+// Small stock controls the windows are built from: a painted panel, plain and
+// stretched pictures, the owner-drawn list, and hints shown as balloons.
+#include <QFont>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+// A control's hint is kept as written (with its CR LF line breaks), shown in
+// the status bar as it is and as a balloon tool tip headed "Harmonova!".
+void SetHint(QWidget *control, const QString &hint);
+QString HintOf(const QWidget *control);
+// The tool tip that shows a hint: rich text, the header in bold on its own line.
+QString BalloonText(const QString &hint);
+
+// The windows' typeface: Verdana where it is installed, else DejaVu Sans,
+// which has the same wide, open letters.
+QFont VerdanaFont(int pixelSize, bool bold = false);
+
+// The dark instrument panel the keyboard and the switches sit on.
+class TPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPanel(QWidget *parent = nullptr);
+
+signals:
+    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+};
+
+// A group on the panel: a rounded, faintly lit frame with its title set into
+// the top edge, in the palette's text colour.
+class TPanelGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit TPanelGroup(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A label in a lit display window, like an instrument's read-out.
+class TDisplayLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TDisplayLabel(QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A picture drawn at its own size from the control's top-left corner; where
+// the picture is see-through, whatever lies behind shows.
+class TImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TImage(QWidget *parent = nullptr);
+
+    const QImage &Picture() const { return FPicture; }
+    void setPicture(const QImage &picture);
+
+signals:
+    void OnClick();
+    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QImage FPicture;
+    bool FLeftPressed = false;
+};
+
+// A 32-bit bitmap stretched over the whole control.
+class TImage32 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TImage32(QWidget *parent = nullptr);
+
+    const QImage &Bitmap() const { return FBitmap; }
+    void setBitmap(const QImage &bitmap);
+    // A bitmap of the control's size in one colour ($00BBGGRR).
+    void Clear(uint32_t color);
+    // Reads a bitmap, JPEG or GIF file. Throws platform::Exception naming the
+    // file and what is wrong with it; the bitmap on show stays.
+    void LoadFromFile(const QString &fileName);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage FBitmap;
+};
+
+// The owner-drawn list of roots, chords, scales and devices: a pale blue
+// ground, the selected line in white on a gradient from navy, the line under
+// the mouse in red. It never takes the keyboard focus.
+class TOwnerDrawList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TOwnerDrawList(QWidget *parent = nullptr);
+
+    int ItemHeight() const { return FItemHeight; }
+    void setItemHeight(int height);
+    // The selected line, -1 for none.
+    int ItemIndex() const;
+    void setItemIndex(int index);
+
+signals:
+    // A click on a line, after it is selected.
+    void OnClick();
+
+private:
+    int FItemHeight = 16;
+};

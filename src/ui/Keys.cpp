@@ -1,0 +1,3 @@
+#include "ui/Keys.h"
+
+TKeyTable KeyTable;

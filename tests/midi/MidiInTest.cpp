@@ -1,0 +1,325 @@
+#include "midi/MidiIn.h"
+
+#include "MidiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace platform;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+// What a reader saw of one event.
+struct Seen {
+    uint8_t status, data1, data2;
+    uint16_t sysexSize;
+    Bytes sysex;
+    bool operator==(const Seen &) const = default;
+};
+
+Seen Describe(const TMyMidiEvent &event)
+{
+    Seen seen{event.StatusByte, event.DataByte1, event.DataByte2, event.SysexSize, {}};
+    if (event.SysexData)
+        seen.sysex.assign(event.SysexData.get(), event.SysexData.get() + event.SysexSize);
+    return seen;
+}
+
+std::ostream &operator<<(std::ostream &out, const Seen &seen)
+{
+    out << std::hex << int(seen.status) << ' ' << int(seen.data1) << ' ' << int(seen.data2) << " sysex " << std::dec
+        << seen.sysexSize << ':';
+    for (uint8_t b : seen.sysex)
+        out << ' ' << std::hex << int(b);
+    return out;
+}
+
+class MidiInput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        MidiDriverResetForTest();
+        blocksBefore = GlobalBlockCount();
+    }
+
+    // Reads every waiting event, as the program's input handler does.
+    void ReadOnNotice(TMidiInput &input)
+    {
+        QObject::connect(&input, &TMidiInput::OnMidiInput, [this](TMidiInput *sender) {
+            ++notices;
+            while (sender->PendingCount() > 0)
+                seen.push_back(Describe(*sender->ReadEvent()));
+        });
+    }
+    static void OpenAndStart(TMidiInput &input)
+    {
+        input.Open();
+        ASSERT_EQ(input.State(), TMidiInput::StateOpen);
+        input.Start();
+    }
+
+    std::size_t blocksBefore = 0;
+    std::vector<Seen> seen;
+    int notices = 0;
+};
+
+} // namespace
+
+TEST_F(MidiInput, ConstructionSelectsDeviceZero)
+{
+    TMidiInput input;
+    EXPECT_EQ(input.State(), TMidiInput::StateClosed);
+    EXPECT_EQ(input.DeviceID(), 0);
+    EXPECT_EQ(input.ProductName(), "Loopback In");
+    EXPECT_EQ(input.DeviceCount(), 1);
+    EXPECT_EQ(input.Capacity(), 1024);
+    EXPECT_EQ(input.SysexBufferSize(), 4096);
+    EXPECT_EQ(input.SysexBufferCount(), 16);
+    EXPECT_FALSE(input.SysexOnly());
+    EXPECT_EQ(input.DeviceHandle(), nullptr);
+    EXPECT_EQ(input.Buffer(), nullptr);
+    EXPECT_EQ(input.ControlBlock(), nullptr);
+}
+
+TEST_F(MidiInput, DeviceIdBeyondTheLastIsIgnoredSilently)
+{
+    TMidiInput input;
+    for (uint16_t id : {uint16_t{1}, uint16_t{2}, uint16_t{65535}}) {
+        input.setDeviceID(id);
+        EXPECT_EQ(input.DeviceID(), 0);
+        EXPECT_EQ(input.ProductName(), "Loopback In");
+    }
+}
+
+TEST_F(MidiInput, UnknownProductNameIsNotInstalledWithATrailingBlank)
+{
+    TMidiInput input;
+    EXPECT_EQ(MessageOf([&] { input.setProductName("X"); }), "MIDI Input Device X not installed ");
+    EXPECT_EQ(MessageOf([&] { input.setProductName("loopback in"); }), "MIDI Input Device loopback in not installed ");
+    EXPECT_EQ(input.DeviceID(), 0);
+    input.setProductName("Loopback In");
+    EXPECT_EQ(input.ProductName(), "Loopback In");
+    input.setLoading(true);
+    input.setProductName("X");
+    EXPECT_EQ(input.ProductName(), "Loopback In");
+}
+
+TEST_F(MidiInput, SettingsThatShapeTheOpenDeviceCannotChangeWhileOpen)
+{
+    TMidiInput input;
+    input.Open();
+    ASSERT_EQ(input.State(), TMidiInput::StateOpen);
+    struct Case {
+        std::function<void()> change;
+        QString message;
+    };
+    const Case cases[] = {
+        {[&] { input.setDeviceID(0); }, "Change to DeviceID while device was open"},
+        {[&] { input.setProductName("Loopback In"); }, "Change to ProductName while device was open"},
+        {[&] { input.setSysexBufferSize(100); }, "Change to SysexBufferSize while device was open"},
+        {[&] { input.setSysexBufferCount(2); }, "Change to SysexBuffercount while device was open"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(MessageOf(c.change), c.message);
+    EXPECT_EQ(input.SysexBufferSize(), 4096);
+    EXPECT_EQ(input.SysexBufferCount(), 16);
+    input.Close();
+    input.setSysexBufferSize(100);
+    input.setSysexBufferCount(2);
+    EXPECT_EQ(input.SysexBufferSize(), 100);
+    EXPECT_EQ(input.SysexBufferCount(), 2);
+}
+
+TEST_F(MidiInput, ClosedDeviceHasNothingToRead)
+{
+    TMidiInput input;
+    EXPECT_EQ(input.PendingCount(), 0);
+    EXPECT_EQ(input.ReadEvent(), nullptr);
+    input.Start();
+    input.Close();
+    EXPECT_EQ(input.State(), TMidiInput::StateClosed);
+}
+
+TEST_F(MidiInput, ShortMessageArrivesAsItsThreeBytes)
+{
+    TMidiInput input;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x7F, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen[0], (Seen{0x90, 0x7F, 0x40, 0, {}}));
+    EXPECT_EQ(input.PendingCount(), 0);
+}
+
+TEST_F(MidiInput, ActiveSensingAndClockNeverReachTheReader)
+{
+    TMidiInput input;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0xFE, 0xF8, 0xFE, 0xB0, 0x07, 0x64, 0xF8}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    HandlePostedEvents();
+    EXPECT_EQ(seen, std::vector<Seen>({{0xB0, 0x07, 0x64, 0, {}}}));
+    EXPECT_EQ(notices, 1);
+}
+
+TEST_F(MidiInput, SysexBlockIsCopiedAndItsBufferGoesBackToTheDriver)
+{
+    TMidiInput input;
+    // One receive buffer: the second block only arrives if the first buffer
+    // was handed back.
+    input.setSysexBufferCount(1);
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    const Bytes first{0xF0, 0x01, 0x02, 0x03, 0x04, 0xF7};
+    const Bytes second{0xF0, 0x7D, 0xF7};
+    ASSERT_TRUE(loopback::Feed(first));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    ASSERT_TRUE(loopback::Feed(second));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen[0], (Seen{0xF0, 0, 0, 6, first}));
+    EXPECT_EQ(seen[1], (Seen{0xF0, 0, 0, 3, second}));
+}
+
+TEST_F(MidiInput, SysexOnlyDropsShortMessagesAtOnceEvenWhileOpen)
+{
+    TMidiInput input;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    input.setSysexOnly(true);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3E, 0x40, 0xF0, 0x11, 0xF7, 0x80, 0x3E, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 2; }));
+    HandlePostedEvents();
+    EXPECT_EQ(seen, std::vector<Seen>({{0x90, 0x3C, 0x40, 0, {}}, {0xF0, 0, 0, 3, {0xF0, 0x11, 0xF7}}}));
+}
+
+TEST_F(MidiInput, FullBufferLosesEventsAndRaisesOnOverflow)
+{
+    TMidiInput input;
+    input.setCapacity(4);
+    int overflows = 0;
+    QObject::connect(&input, &TMidiInput::OnOverflow, [&](TMidiInput *sender) {
+        EXPECT_EQ(sender, &input);
+        ++overflows;
+    });
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 1, 1, 0x90, 2, 2, 0x90, 3, 3, 0x90, 4, 4, 0x90, 5, 5, 0x90, 6, 6}));
+    ASSERT_TRUE(WaitFor([&] { return overflows == 2; }));
+    EXPECT_EQ(input.PendingCount(), 4);
+    for (uint8_t n = 1; n <= 4; ++n) {
+        const auto event = input.ReadEvent();
+        ASSERT_NE(event, nullptr);
+        EXPECT_EQ(Describe(*event), (Seen{0x90, n, n, 0, {}}));
+    }
+    EXPECT_EQ(input.ReadEvent(), nullptr);
+}
+
+TEST_F(MidiInput, CloseThenOpenKeepsTheControlBlockAndStartsWithAnEmptyBuffer)
+{
+    TMidiInput input;
+    OpenAndStart(input);
+    const TMidiControlBlock *block = input.ControlBlock();
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return input.PendingCount() == 1; }));
+
+    input.Close();
+    EXPECT_EQ(input.State(), TMidiInput::StateClosed);
+    EXPECT_EQ(input.DeviceHandle(), nullptr);
+    EXPECT_EQ(input.Buffer(), nullptr);
+    EXPECT_EQ(input.ControlBlock(), block);
+    EXPECT_EQ(input.PendingCount(), 0);
+
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    EXPECT_EQ(input.ControlBlock(), block);
+    ASSERT_NE(input.Buffer(), nullptr);
+    EXPECT_EQ(input.PendingCount(), 0) << "the event of the first session is gone";
+    ASSERT_TRUE(loopback::Feed({0x80, 0x3C, 0x00}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen[0], (Seen{0x80, 0x3C, 0x00, 0, {}}));
+}
+
+TEST_F(MidiInput, NoticesLeftOverFromAClosedSessionRaiseNothing)
+{
+    TMidiInput input;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return input.PendingCount() == 1; })); // notice still queued
+    input.Close();
+    HandlePostedEvents();
+    EXPECT_EQ(notices, 0);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(MidiInput, OpenThatCannotMakeItsBufferLeavesTheDeviceClosedAndReleasesEverything)
+{
+    {
+        TMidiInput input;
+        input.setCapacity(MaxEventBufferCapacity + 1);
+        input.Open();
+        EXPECT_EQ(input.State(), TMidiInput::StateClosed);
+        EXPECT_EQ(input.DeviceHandle(), nullptr);
+        EXPECT_EQ(input.Buffer(), nullptr);
+        EXPECT_EQ(input.ControlBlock(), nullptr);
+        EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+
+        input.setCapacity(MaxEventBufferCapacity);
+        input.Open();
+        EXPECT_EQ(input.State(), TMidiInput::StateOpen);
+    }
+    EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+}
+
+TEST_F(MidiInput, OpenThatTheDriverRefusesLeavesTheDeviceClosedAndReleasesEverything)
+{
+    TMidiInput first;
+    ReadOnNotice(first);
+    OpenAndStart(first);
+    const std::size_t firstBlocks = GlobalBlockCount();
+    {
+        TMidiInput second; // the loopback input takes one user at a time
+        second.Open();
+        EXPECT_EQ(second.State(), TMidiInput::StateClosed);
+        EXPECT_EQ(second.DeviceHandle(), nullptr);
+        EXPECT_EQ(second.Buffer(), nullptr);
+        EXPECT_EQ(second.ControlBlock(), nullptr);
+        EXPECT_EQ(second.Error(), MMSYSERR_ALLOCATED);
+        EXPECT_EQ(GlobalBlockCount(), firstBlocks);
+    }
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+}
+
+TEST_F(MidiInput, OpeningAnOpenDeviceAgainLeavesItWorking)
+{
+    TMidiInput input;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    const TEventBuffer *buffer = input.Buffer();
+    input.Open();
+    EXPECT_EQ(input.State(), TMidiInput::StateOpen);
+    EXPECT_EQ(input.Buffer(), buffer);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+}
+
+TEST_F(MidiInput, DestroyingAnOpenInputClosesTheDeviceAndReleasesItsMemory)
+{
+    {
+        auto input = std::make_unique<TMidiInput>();
+        OpenAndStart(*input);
+        ASSERT_TRUE(loopback::Feed({0xF0, 0x01, 0xF7, 0x90, 0x3C, 0x40}));
+        ASSERT_TRUE(WaitFor([&] { return input->PendingCount() == 2; }));
+    }
+    HandlePostedEvents();
+    EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+    TMidiInput again;
+    again.Open();
+    EXPECT_EQ(again.State(), TMidiInput::StateOpen) << "the device was given back";
+}

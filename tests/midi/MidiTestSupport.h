@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Exception.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+
+// Handles posted events until the condition holds. The bound only keeps a
+// broken build from hanging; no test measures how long anything took.
+inline bool WaitFor(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// Handles whatever is already queued, such as notices posted by a call that
+// has just returned.
+inline void HandlePostedEvents()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// The message of the platform exception the operation throws.
+template <class Operation> QString MessageOf(Operation &&operation)
+{
+    try {
+        operation();
+    } catch (const platform::Exception &e) {
+        return e.Message();
+    }
+    return QStringLiteral("(nothing thrown)");
+}
