@@ -1,4 +1,5 @@
 #include "ui/Controls.h"
+#include "ui/PanelResources.h"
 
 #include "platform/Exception.h"
 #include "ui/Colors.h"
@@ -217,13 +218,11 @@ void TImage32::Clear(uint32_t color)
 
 void TImage32::LoadFromFile(const QString &fileName)
 {
-    QImageReader reader(fileName);
-    // The name's extension may lie; what the file holds decides.
-    reader.setDecideFormatFromContent(true);
-    const QImage picture = reader.read();
+    QString error;
+    const QImage picture = ReadPicture(fileName, &error);
     if (picture.isNull())
-        throw platform::Exception(QStringLiteral("Cannot read the picture %1: %2")
-                                      .arg(QDir::toNativeSeparators(fileName), reader.errorString()));
+        throw platform::Exception(
+            QStringLiteral("Cannot read the picture %1: %2").arg(QDir::toNativeSeparators(fileName), error));
     setBitmap(picture);
 }
 

@@ -20,8 +20,11 @@ TImgSwitch::TImgSwitch(QWidget *parent) : QWidget(parent)
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
     // Every switch of the panel looks the same unless told otherwise.
-    FGlyphOn = QImage(QString::fromLatin1(PanelSwitchOnPicture));
-    FGlyphOff = QImage(QString::fromLatin1(PanelSwitchOffPicture));
+    // Read once for all switches; the images share their pixels.
+    static const QImage on = ReadPicture(QString::fromLatin1(PanelSwitchOnPicture));
+    static const QImage off = ReadPicture(QString::fromLatin1(PanelSwitchOffPicture));
+    FGlyphOn = on;
+    FGlyphOff = off;
     FitToContents();
 }
 

@@ -345,7 +345,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     setObjectName("FormMain");
     setWindowTitle("Harmonova !");
     InitPanelResources();
-    setWindowIcon(QIcon(QString::fromLatin1(PanelIcon)));
+    setWindowIcon(QIcon(QPixmap::fromImage(ReadPicture(QString::fromLatin1(PanelIcon)))));
 
     CreateMenu();
     CreateComponents();
@@ -561,9 +561,8 @@ void TFormMain::StyleComponents()
     }
     Alteration->setFont(VerdanaFont(11));
 
-    ImgClavier->setPicture(QImage(QString::fromLatin1(PanelKeyboardPicture)));
-    BtnListen->setGlyph(QImage(QString::fromLatin1(PanelPlayPicture)));
-    ImgFond->setBitmap(QImage(QString::fromLatin1(PanelDefaultBackground)));
+    ImgClavier->setPicture(ReadPicture(QString::fromLatin1(PanelKeyboardPicture)));
+    BtnListen->setGlyph(ReadPicture(QString::fromLatin1(PanelPlayPicture)));
     ImgPartition->setCursor(Qt::PointingHandCursor);
 
     const TStaffPictures pictures = LoadStaffPictures();
@@ -679,6 +678,8 @@ void TFormMain::LoadBackground()
             return;
         }
     }
+    // The designed picture, read only when no file replaces it.
+    ImgFond->setBitmap(ReadPicture(QString::fromLatin1(PanelDefaultBackground)));
 }
 
 void TFormMain::ApplyLanguage()

@@ -1,5 +1,7 @@
 #include "ui/PanelResources.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QtCore/qglobal.h>
 
 #include <mutex>
@@ -15,4 +17,25 @@ void InitPanelResources()
 {
     static std::once_flag once;
     std::call_once(once, RegisterPanelResources);
+}
+
+QImage ReadPicture(const QString &fileName, QString *error)
+{
+    QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (format == "jpg")
+        format = "jpeg";
+    if (!format.isEmpty()) {
+        QImageReader byName(fileName, format);
+        byName.setAutoDetectImageFormat(false);
+        const QImage picture = byName.read();
+        if (!picture.isNull())
+            return picture;
+    }
+    // The extension may lie: what the file holds decides.
+    QImageReader byContent(fileName);
+    byContent.setDecideFormatFromContent(true);
+    const QImage picture = byContent.read();
+    if (picture.isNull() && error)
+        *error = byContent.errorString();
+    return picture;
 }

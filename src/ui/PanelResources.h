@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QImage>
+#include <QString>
+
 // The panel pictures are embedded in the ui library. A library's embedded
 // files stay unreachable until it registers them, so call this before
 // loading any of the paths below (it may be called any number of times).
@@ -14,3 +17,10 @@ inline constexpr char PanelSwitchOffPicture[] = ":/panel/switch_off.png";
 // Background of the staff area (409 x 257); also installed beside the program as default.jpg.
 inline constexpr char PanelDefaultBackground[] = ":/panel/default.jpg";
 inline constexpr char PanelIcon[] = ":/panel/icon.png";
+
+// Reads a picture, trying first the format its name's extension says with
+// no other reader involved: asking Qt to guess makes it load every picture
+// plugin installed, which costs several milliseconds at start-up. When that
+// fails, the file's content decides. A null image is returned on failure,
+// with the reader's reason in *error.
+QImage ReadPicture(const QString &fileName, QString *error = nullptr);

@@ -1,4 +1,5 @@
 #include "ui/Staff.h"
+#include "ui/PanelResources.h"
 
 #include "ui/Colors.h"
 
@@ -79,7 +80,7 @@ TStaffPictures LoadStaffPictures()
 {
     InitStaffResources();
     const auto load = [](const char *name) {
-        return QImage(QStringLiteral(":/staff/%1.png").arg(QLatin1String(name)))
+        return ReadPicture(QStringLiteral(":/staff/%1.png").arg(QLatin1String(name)))
             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
     return {load("treble-clef"), load("bass-clef"), load("sharp"), load("flat"), load("note")};
