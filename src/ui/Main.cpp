@@ -1,7 +1,9 @@
 #include "ui/Main.h"
 
+#include "midi/ThreadUnit.h"
 #include "model/ChordTable.h"
 #include "model/Declare.h"
+#include "model/Helpers.h"
 #include "model/NoteNames.h"
 #include "model/ScaleTable.h"
 #include "model/Settings.h"
@@ -14,12 +16,13 @@
 #include "ui/ImgButton.h"
 #include "ui/ImgSwitch.h"
 #include "ui/Keys.h"
+#include "ui/MessageDlg.h"
+#include "ui/Midi_Setup.h"
 #include "ui/MsgBoxMidi.h"
 #include "ui/PanelResources.h"
 #include "ui/ShapePiano.h"
 #include "ui/Staff.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,7 +34,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -323,12 +325,6 @@ QString ListItemText(const TOwnerDrawList *list, int index)
     if (index < 0 || index >= list->count())
         throw platform::Exception(QStringLiteral("Index de liste hors limites (%1)").arg(index));
     return list->item(index)->text();
-}
-
-TFormMain::TMessagePresenter &messagePresenter()
-{
-    static TFormMain::TMessagePresenter presenter;
-    return presenter;
 }
 
 constexpr Qt::WindowFlags MainWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -658,7 +654,7 @@ void TFormMain::LoadBackground()
 {
     const auto load = [this](const QString &file) {
         // A picture that cannot be read is reported; the staff then stands on white.
-        if (!platform::RunGuarded([&] { ImgFond->LoadFromFile(file); }))
+        if (!platform::RunGuarded([&] { LoadBackgroundPicture(file); }))
             ImgFond->Clear(White);
     };
     if (!model::Background.isEmpty()) {
@@ -680,6 +676,27 @@ void TFormMain::LoadBackground()
     }
     // The designed picture, read only when no file replaces it.
     ImgFond->setBitmap(ReadPicture(QString::fromLatin1(PanelDefaultBackground)));
+}
+
+void TFormMain::ClearBackground()
+{
+    // The picture is see-through where there is none: the window's own face
+    // shows, as under any window of the desktop.
+    ImgFond->Clear(BgrFromColor(QGuiApplication::palette().color(QPalette::Window)));
+}
+
+void TFormMain::LoadDefaultBackground()
+{
+    const QString file = QDir(QCoreApplication::applicationDirPath()).filePath("default.jpg");
+    if (QFileInfo(file).isFile())
+        LoadBackgroundPicture(file);
+    else
+        ImgFond->setBitmap(ReadPicture(QString::fromLatin1(PanelDefaultBackground)));
+}
+
+void TFormMain::LoadBackgroundPicture(const QString &file)
+{
+    ImgFond->LoadFromFile(file);
 }
 
 void TFormMain::ApplyLanguage()
@@ -881,12 +898,32 @@ void TFormMain::DrawStaff()
 
 void TFormMain::PlayCurrent()
 {
-    // Playback through the MIDI output is not in the program yet.
+    if (!model::MidiOutConfigured())
+        return;
+    switch (model::ListenType) {
+    case 0:
+        StartPlayback(true, QString());
+        break;
+    case 1:
+        StartPlayback(false, QStringLiteral("up"));
+        break;
+    case 2:
+        StartPlayback(false, QStringLiteral("down"));
+        break;
+    default:
+        break;
+    }
 }
 
-void TFormMain::StartPlayback(bool, const QString &)
+void TFormMain::StartPlayback(bool atOnce, const QString &direction)
 {
-    // Playback through the MIDI output is not in the program yet.
+    if (model::MidiIFOut.isEmpty())
+        return;
+    PlayAtOnce = atOnce;
+    ArpeggioDirection = direction;
+    // The output is looked up when the body runs: the first chord is started
+    // before the set-up dialog that owns the output exists.
+    LastMidiThread = TMidiThread::Start([] { PlayChordNotes(FrmMidiSetup ? FrmMidiSetup->Midi_IF_Output : nullptr); });
 }
 
 // ---------------------------------------------------------------------------
@@ -1131,7 +1168,11 @@ void TFormMain::mnuPracticeClick()
 
 void TFormMain::SetupmnuClick()
 {
-    // The set-up dialog is not in the program yet.
+    if (!FrmMidiSetup)
+        return;
+    FrmMidiSetup->show();
+    FrmMidiSetup->raise();
+    FrmMidiSetup->activateWindow();
 }
 
 void TFormMain::mnuHelpClick()
@@ -1151,19 +1192,12 @@ void TFormMain::ShowSoon()
 
 void TFormMain::SetMessagePresenter(TMessagePresenter presenter)
 {
-    messagePresenter() = std::move(presenter);
+    ui::SetMessagePresenter(std::move(presenter));
 }
 
 void TFormMain::ShowInformation(const QString &text)
 {
-    const QString caption = QStringLiteral("Information");
-    if (messagePresenter()) {
-        messagePresenter()(caption, text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
-    box.exec();
+    ui::MessageDlg(this, ui::TMsgDlgType::Information, text);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // The main window: the 48-key keyboard, the staff, the root, chord and scale
 // lists, the switches for playback, accidentals, inversion and mode, and the
 // menu that opens the program's other windows.
+#include "ui/MessageDlg.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -105,6 +107,15 @@ public:
     void ReleaseAllKeys();
     static int KeyPitchClass(const TShapePiano *key);
 
+    // The background picture as the set-up dialog chooses it. No picture:
+    // the window's face shows, on which the staff stays readable.
+    void ClearBackground();
+    // default.jpg beside the program, else the picture built into it.
+    void LoadDefaultBackground();
+    // Throws platform::Exception naming the file and what is wrong with it;
+    // the picture on show then stays.
+    void LoadBackgroundPicture(const QString &file);
+
     // Shows a chord, or the scale selected in Scales, on the keyboard, the
     // label and the staff, and plays it.
     void ShowChord(int Root, int Chord, int Inversion);
@@ -158,9 +169,9 @@ public:
     QString StatusPanelText(int panel) const;
     void SetStatusPanelText(int panel, const QString &text);
 
-    // How the window's message boxes reach the user. Tests replace it to
+    // How the program's message boxes reach the user. Tests replace it to
     // read them; an empty presenter brings back the message box.
-    using TMessagePresenter = std::function<void(const QString &caption, const QString &text)>;
+    using TMessagePresenter = ui::TMessagePresenter;
     static void SetMessagePresenter(TMessagePresenter presenter);
 
 signals:

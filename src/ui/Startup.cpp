@@ -1,11 +1,42 @@
 #include "ui/Startup.h"
 
-#include "model/NoteNames.h"
+#include "midi/ThreadUnit.h"
 #include "platform/ErrorHandler.h"
 #include "ui/Main.h"
+#include "ui/Midi_Setup.h"
 #include "ui/PanelResources.h"
 
 namespace ui {
+
+TProgramWindows::TProgramWindows()
+{
+    // Its creation reports its own failures and goes on: the window exists.
+    FFormMain = std::make_unique<TFormMain>();
+    // The about box and the pattern editor are created here, in this order,
+    // once the program has them.
+    FMidiSetup = std::make_unique<TFrmMidiSetup>(FFormMain.get());
+    // The first chord was drawn before the set-up dialog built the note
+    // names to write under it.
+    FFormMain->DrawStaff();
+    QObject::connect(FFormMain.get(), &TFormMain::Closed, [this] { End(); });
+}
+
+TProgramWindows::~TProgramWindows()
+{
+    End();
+}
+
+void TProgramWindows::End()
+{
+    // No playback is left waiting for an event loop that has ended.
+    StopMidiThreads();
+    // A playback running in a wait between two notes is refused its next
+    // note: the event loop is not held up until its arpeggio is over.
+    platform::RunGuarded([this] {
+        FMidiSetup->CloseInput();
+        FMidiSetup->CloseOutput();
+    });
+}
 
 int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> onCreated)
 {
@@ -15,13 +46,9 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
     app.setQuitOnLastWindowClosed(false);
     InitPanelResources();
 
-    // Its creation reports its own failures and goes on: the window exists.
-    TFormMain main;
+    TProgramWindows windows;
+    TFormMain &main = windows.FormMain();
     QObject::connect(&main, &TFormMain::Closed, &app, &QCoreApplication::quit);
-    // The note names every window reads; built from the settings just loaded.
-    model::FillNoteNames();
-    // The first chord was drawn before there were note names to write under it.
-    main.DrawStaff();
 
     if (onCreated)
         onCreated(&main);

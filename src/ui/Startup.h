@@ -1,10 +1,38 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 class QWidget;
+class TFormMain;
+class TFrmMidiSetup;
 
 namespace ui {
+
+// The windows the program creates at start, in start-up order, kept until
+// it ends. The main window plays its first chord while it is created; that
+// playback reaches the output once events are handled, by which time the
+// set-up dialog has opened it.
+class TProgramWindows {
+public:
+    TProgramWindows();
+    // Ends, then the windows go.
+    ~TProgramWindows();
+    TProgramWindows(const TProgramWindows &) = delete;
+    TProgramWindows &operator=(const TProgramWindows &) = delete;
+
+    TFormMain &FormMain() const { return *FFormMain; }
+    TFrmMidiSetup &MidiSetup() const { return *FMidiSetup; }
+
+    // The program ends, as it does when the main window closes: playbacks
+    // not run yet never run, one running stops at its next note, and the
+    // MIDI devices close.
+    void End();
+
+private:
+    std::unique_ptr<TFormMain> FFormMain;
+    std::unique_ptr<TFrmMidiSetup> FMidiSetup;
+};
 
 // Creates the program's windows in start-up order and runs the message loop
 // until the main window closes. onCreated, when given, sees the main window

@@ -1,0 +1,151 @@
+// Arpeggio benchmark: how evenly the notes of an ascending arpeggio follow
+// each other, and how much of the processor the program takes while it
+// waits between them.
+//
+// A 13-note arpeggio (the chromatic scale from the C chords are built on to
+// the C above) is played through the loopback MIDI output the way the
+// program plays it: a playback thread hands the body to the event loop,
+// which waits Speed milliseconds after every note. The loopback driver
+// writes every message to its log with a time stamp; the gaps between
+// successive note-ons are read from there. The processor time is the
+// process's user and system time over the whole run.
+//
+//   bench_arpeggio [--speed MS] [--runs N]
+//
+// Goals: every gap within 2 ms of Speed; under 5 % of one core while waiting.
+#include "midi/MidiOut.h"
+#include "midi/ThreadUnit.h"
+#include "model/Declare.h"
+#include "platform/MidiApi.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int Notes = 13;
+constexpr int FirstKey = 13;
+constexpr int DefaultSpeed = 150;
+constexpr int DefaultRuns = 5;
+constexpr double GapGoalMs = 2.0;
+constexpr double CpuGoalPercent = 5.0;
+
+double ProcessorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The time stamps, in milliseconds, of the note-ons the loopback log holds.
+std::vector<double> NoteOnTimes(const QString &log)
+{
+    std::vector<double> times;
+    QFile file(log);
+    if (!file.open(QIODevice::ReadOnly))
+        return times;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() == 4 && fields[1].startsWith('9'))
+            times.push_back(fields[0].toDouble());
+    }
+    return times;
+}
+
+// Plays the arpeggio as the program does and returns once it has ended.
+void PlayArpeggio(TMidiOutput &output)
+{
+    QEventLoop loop;
+    TMidiThread::Start([&] {
+        PlayChordNotes(&output);
+        loop.quit();
+    });
+    loop.exec();
+    while (LiveMidiThreads() > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+}
+
+int Argument(int argc, char **argv, const char *name, int byDefault)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    return byDefault;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int speed = Argument(argc, argv, "--speed", DefaultSpeed);
+    const int runs = std::max(1, Argument(argc, argv, "--runs", DefaultRuns));
+
+    QTemporaryDir scratch;
+    const QString log = scratch.filePath("midi.log");
+    setenv("HARMONOVA_MIDI", "loopback", 1);
+    setenv("HARMONOVA_MIDI_LOG", QFile::encodeName(log).constData(), 1);
+    unsetenv("HARMONOVA_MIDI_INPUT");
+    QCoreApplication app(argc, argv);
+
+    TMidiOutput output;
+    output.setProductName("Loopback Out");
+    if (!output.Open()) {
+        std::fprintf(stderr, "bench_arpeggio: the loopback output would not open\n");
+        return 1;
+    }
+
+    for (int slot = 1; slot <= Notes; ++slot)
+        model::ChordNotes[slot].Note = FirstKey + slot - 1;
+    model::Speed = speed;
+    model::MidiChannel = 0;
+    model::Detune = 0;
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double processorStart = ProcessorSeconds();
+    for (int run = 0; run < runs; ++run)
+        PlayArpeggio(output);
+    const double processor = ProcessorSeconds() - processorStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+
+    const std::vector<double> times = NoteOnTimes(log);
+    if (times.size() != static_cast<std::size_t>(Notes * runs)) {
+        std::fprintf(stderr, "bench_arpeggio: %zu note-ons logged, %d expected\n", times.size(), Notes * runs);
+        return 1;
+    }
+    std::vector<double> gaps;
+    for (int run = 0; run < runs; ++run)
+        for (int note = 1; note < Notes; ++note)
+            gaps.push_back(times[run * Notes + note] - times[run * Notes + note - 1]);
+    std::vector<double> sorted = gaps;
+    std::sort(sorted.begin(), sorted.end());
+    double deviation = 0;
+    for (const double gap : gaps)
+        deviation = std::max(deviation, std::abs(gap - speed));
+    const double median = sorted[sorted.size() / 2];
+    const double cpuPercent = 100.0 * processor / wall;
+
+    std::printf("Ascending arpeggio of %d notes at Speed %d ms, %d runs, %zu gaps between note-ons\n", Notes, speed,
+                runs, gaps.size());
+    std::printf("  gap min %.3f ms, median %.3f ms, max %.3f ms\n", sorted.front(), median, sorted.back());
+    std::printf("  largest deviation from %d ms: %.3f ms (goal: within %.0f ms): %s\n", speed, deviation, GapGoalMs,
+                deviation <= GapGoalMs ? "met" : "NOT met");
+    std::printf("  processor time %.3f s over %.3f s: %.2f %% of one core (goal: under %.0f %%): %s\n", processor, wall,
+                cpuPercent, CpuGoalPercent, cpuPercent < CpuGoalPercent ? "met" : "NOT met");
+    return 0;
+}

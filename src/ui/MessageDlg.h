@@ -1,0 +1,26 @@
+#pragma once
+
+// The standard message dialogs. They carry French captions and buttons
+// whatever the language, as the program has always shown them.
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace ui {
+
+enum class TMsgDlgType { Warning, Error, Information, Confirmation };
+
+// "Avertissement", "Erreur", "Information" or "Confirmation".
+QString MessageCaption(TMsgDlgType type);
+
+// Shows the text and waits until the user closes the box.
+void MessageDlg(QWidget *parent, TMsgDlgType type, const QString &text);
+
+// How the message boxes reach the user. Tests replace it to read them; an
+// empty presenter brings back the boxes.
+using TMessagePresenter = std::function<void(const QString &caption, const QString &text)>;
+void SetMessagePresenter(TMessagePresenter presenter);
+
+} // namespace ui

@@ -1,0 +1,371 @@
+// Chord playback: the messages PlayChordNotes sends for the note slots and
+// the settings, its waits, what it does when the output refuses, and the
+// playback threads that hand it to the user-interface thread.
+#include "MidiTestSupport.h"
+
+#include "midi/MidiOut.h"
+#include "midi/ThreadUnit.h"
+#include "model/Declare.h"
+#include "platform/MidiApi.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Messages = std::vector<std::string>;
+using SlotKeys = std::vector<std::pair<int, int>>; // slot, key
+
+// The messages the loopback output received, as "90 30 40".
+Messages Sent()
+{
+    Messages messages;
+    for (const auto &bytes : platform::loopback::Sent()) {
+        std::string text;
+        for (const uint8_t byte : bytes) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
+            text += hex;
+        }
+        messages.push_back(text);
+    }
+    return messages;
+}
+
+model::TNoteSlots Slots(const SlotKeys &keys)
+{
+    model::TNoteSlots notes;
+    for (const auto &[slot, key] : keys)
+        notes[slot].Note = key;
+    return notes;
+}
+
+const SlotKeys CMajor = {{1, 13}, {3, 17}, {5, 20}}; // C E G on the C chords are built on
+const SlotKeys DMinor = {{1, 15}, {3, 18}, {5, 22}};
+
+class PlayChordNotesTest : public testing::Test {
+protected:
+    std::unique_ptr<TMidiOutput> output;
+
+    void SetUp() override
+    {
+        platform::MidiDriverResetForTest();
+        model::ChordNotes = {};
+        model::SoundingNotes = {};
+        model::MidiChannel = 0;
+        model::Detune = 0;
+        model::Speed = 1;
+        PlayAtOnce = true;
+        ArpeggioDirection.clear();
+        output = std::make_unique<TMidiOutput>();
+        output->setProductName("Loopback Out");
+        ASSERT_TRUE(output->Open());
+        platform::loopback::ClearSent();
+    }
+
+    void TearDown() override
+    {
+        output.reset();
+        StopMidiThreads();
+    }
+
+    // Plays with a probe that notes how many messages were out each time
+    // window events were handled during the playback: once per wait.
+    std::vector<std::size_t> PlayProbingWaits(const std::function<void(int wait)> &duringWait = {})
+    {
+        std::vector<std::size_t> sentAtWaits;
+        QTimer probe;
+        probe.setInterval(0);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const std::size_t sent = platform::loopback::Sent().size();
+            if (!sentAtWaits.empty() && sentAtWaits.back() == sent)
+                return; // the same wait
+            sentAtWaits.push_back(sent);
+            if (duringWait)
+                duringWait(static_cast<int>(sentAtWaits.size()));
+        });
+        probe.start();
+        PlayChordNotes(output.get());
+        probe.stop();
+        return sentAtWaits;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// The messages
+
+struct NotesCase {
+    const char *name;
+    SlotKeys chord;
+    int channel;
+    int detune;
+    bool atOnce;
+    const char *direction;
+    Messages expected;
+};
+
+class PlayChordNotesMessages : public PlayChordNotesTest, public testing::WithParamInterface<NotesCase> {};
+
+TEST_P(PlayChordNotesMessages, SendsTheNoteOnsOfTheSlotsInTheirOrder)
+{
+    const NotesCase &c = GetParam();
+    model::ChordNotes = Slots(c.chord);
+    model::MidiChannel = c.channel;
+    model::Detune = c.detune;
+    PlayAtOnce = c.atOnce;
+    ArpeggioDirection = QString::fromLatin1(c.direction);
+
+    PlayChordNotes(output.get());
+
+    EXPECT_EQ(Sent(), c.expected);
+    EXPECT_EQ(model::SoundingNotes, model::ChordNotes);
+}
+
+const SlotKeys ScaleOfCMajor = {{1, 13}, {2, 15}, {3, 17}, {4, 18}, {5, 20}, {6, 22}, {7, 24}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Playback, PlayChordNotesMessages,
+    testing::Values(
+        // The slots are sorted by pitch, so a block chord sounds from the top down.
+        NotesCase{"BlockChordFromTheTop", CMajor, 0, 0, true, "", {"90 37 40", "90 34 40", "90 30 40"}},
+        NotesCase{"UpAscends", CMajor, 0, 0, false, "up", {"90 30 40", "90 34 40", "90 37 40"}},
+        NotesCase{"DownDescends", CMajor, 0, 0, false, "down", {"90 37 40", "90 34 40", "90 30 40"}},
+        NotesCase{"OnlyLowerCaseUpAscends", CMajor, 0, 0, false, "Up", {"90 37 40", "90 34 40", "90 30 40"}},
+        NotesCase{"AScaleUp",
+                  ScaleOfCMajor,
+                  0,
+                  0,
+                  false,
+                  "up",
+                  {"90 30 40", "90 32 40", "90 34 40", "90 35 40", "90 37 40", "90 39 40", "90 3B 40"}},
+        NotesCase{"DetuneAnOctaveDownOnTheLowestKey", {{1, 1}}, 0, -12, true, "", {"90 18 40"}},
+        NotesCase{"DetuneAnOctaveUpOnTheHighestKey", {{1, 48}}, 0, 12, true, "", {"90 5F 40"}},
+        NotesCase{"LastChannel", {{1, 13}}, 15, 0, true, "", {"9F 30 40"}},
+        NotesCase{"ChannelWrapsAsAByte", {{1, 13}}, 257, 0, true, "", {"91 30 40"}},
+        NotesCase{"NoteWrapsAsAByteUpwards", {{1, 48}}, 0, 200, true, "", {"90 1B 40"}},
+        NotesCase{"NoteWrapsAsAByteDownwards", {{1, 1}}, 0, -40, true, "", {"90 FC 40"}},
+        NotesCase{"NothingToPlay", {}, 0, 0, true, "", {}}),
+    [](const testing::TestParamInfo<NotesCase> &info) { return info.param.name; });
+
+TEST_F(PlayChordNotesTest, ASecondPlaybackSwitchesOffExactlyTheNotesOfTheFirstThenPlaysItsOwn)
+{
+    model::MidiChannel = 15;
+    model::ChordNotes = Slots(CMajor);
+    PlayChordNotes(output.get());
+    platform::loopback::ClearSent();
+
+    model::ChordNotes = Slots(DMinor);
+    PlayChordNotes(output.get());
+
+    const Messages expected = {"8F 30 40", "8F 34 40", "8F 37 40", "9F 39 40", "9F 35 40", "9F 32 40"};
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(model::SoundingNotes, Slots(DMinor));
+}
+
+// ---------------------------------------------------------------------------
+// The waits
+
+struct WaitCase {
+    const char *name;
+    bool atOnce;
+    const char *direction;
+    Messages expected;
+    std::vector<std::size_t> sentAtWaits;
+};
+
+class PlayChordNotesWaits : public PlayChordNotesTest, public testing::WithParamInterface<WaitCase> {};
+
+TEST_P(PlayChordNotesWaits, WaitAfterEveryNoteOfAnArpeggioOnly)
+{
+    const WaitCase &c = GetParam();
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = c.atOnce;
+    ArpeggioDirection = QString::fromLatin1(c.direction);
+
+    const std::vector<std::size_t> sentAtWaits = PlayProbingWaits();
+
+    EXPECT_EQ(Sent(), c.expected);
+    EXPECT_EQ(sentAtWaits, c.sentAtWaits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Playback, PlayChordNotesWaits,
+                         testing::Values(
+                             // The last note is followed by a wait too.
+                             WaitCase{"Ascending", false, "up", {"90 30 40", "90 34 40", "90 37 40"}, {1, 2, 3}},
+                             WaitCase{"Descending", false, "down", {"90 37 40", "90 34 40", "90 30 40"}, {1, 2, 3}},
+                             WaitCase{"AtOnce", true, "", {"90 37 40", "90 34 40", "90 30 40"}, {}},
+                             WaitCase{"AtOnceUp", true, "up", {"90 30 40", "90 34 40", "90 37 40"}, {}}),
+                         [](const testing::TestParamInfo<WaitCase> &info) { return info.param.name; });
+
+TEST_F(PlayChordNotesTest, AnArpeggioGoesOnOverWhateverTheSlotsHoldAfterAWait)
+{
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    // During the first wait another selection changes the chord on show and
+    // the way of playing; the direction was read once, before the notes.
+    PlayProbingWaits([](int wait) {
+        if (wait != 1)
+            return;
+        model::ChordNotes = Slots(DMinor);
+        ArpeggioDirection = "down";
+    });
+
+    EXPECT_EQ(Sent(), (Messages{"90 30 40", "90 35 40", "90 39 40"}));
+    EXPECT_EQ(model::SoundingNotes, Slots(DMinor));
+}
+
+TEST_F(PlayChordNotesTest, PlayingAtOnceTakesEffectAtTheNextNote)
+{
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    const std::vector<std::size_t> sentAtWaits = PlayProbingWaits([](int) { PlayAtOnce = true; });
+
+    EXPECT_EQ(sentAtWaits, (std::vector<std::size_t>{1}));
+    EXPECT_EQ(Sent().size(), 3u);
+}
+
+// ---------------------------------------------------------------------------
+// Failures
+
+TEST_F(PlayChordNotesTest, AClosedOutputEndsThePlaybackWithTheSoundingNotesKept)
+{
+    model::SoundingNotes = Slots(CMajor);
+    model::ChordNotes = Slots(DMinor);
+    output->Close();
+
+    EXPECT_THROW(PlayChordNotes(output.get()), EmidioutputError);
+
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
+}
+
+TEST_F(PlayChordNotesTest, AnOutputClosedDuringAnArpeggioEndsItThere)
+{
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    EXPECT_THROW(PlayProbingWaits([this](int) { output->Close(); }), EmidioutputError);
+
+    EXPECT_EQ(Sent(), (Messages{"90 30 40"}));
+    EXPECT_EQ(model::SoundingNotes, model::TNoteSlots{});
+}
+
+TEST_F(PlayChordNotesTest, WithoutAnOutputNothingHappens)
+{
+    model::SoundingNotes = Slots(CMajor);
+    model::ChordNotes = Slots(DMinor);
+
+    PlayChordNotes(nullptr);
+
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
+}
+
+// ---------------------------------------------------------------------------
+// The playback threads
+
+class MidiThreadTest : public testing::Test {
+protected:
+    void TearDown() override { StopMidiThreads(); }
+
+    // Until the threads have ended; a broken hand-over fails instead of hanging.
+    static bool AllEnded()
+    {
+        return WaitFor([] { return LiveMidiThreads() == 0; });
+    }
+};
+
+TEST_F(MidiThreadTest, TheBodyRunsOnTheUserInterfaceThreadOnceEventsAreHandled)
+{
+    std::vector<std::thread::id> ranOn;
+    const std::weak_ptr<TMidiThread> thread = TMidiThread::Start([&] { ranOn.push_back(std::this_thread::get_id()); });
+
+    // The thread waits for its body, however long the events take to come.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(ranOn.empty());
+    EXPECT_EQ(LiveMidiThreads(), 1);
+
+    ASSERT_TRUE(AllEnded());
+    EXPECT_EQ(ranOn, std::vector<std::thread::id>{std::this_thread::get_id()});
+    // It freed itself.
+    EXPECT_TRUE(WaitFor([&] { return thread.expired(); }));
+}
+
+TEST_F(MidiThreadTest, BodiesRunInTheOrderTheirThreadsWereStarted)
+{
+    // The chord chosen last must be the one left sounding.
+    std::vector<int> order;
+    std::vector<int> expected;
+    for (int i = 0; i < 40; ++i) {
+        TMidiThread::Start([&order, i] { order.push_back(i); });
+        expected.push_back(i);
+    }
+    ASSERT_TRUE(AllEnded());
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(MidiThreadTest, AFailingBodyEndsItsThreadWithoutAWord)
+{
+    bool after = false;
+    TMidiThread::Start([] { throw EmidioutputError(QStringLiteral("The specified device handle is invalid.")); });
+    TMidiThread::Start([&] { after = true; });
+
+    ASSERT_TRUE(AllEnded());
+    EXPECT_TRUE(after);
+}
+
+TEST_F(MidiThreadTest, StoppingEndsWaitingThreadsAndTheirBodiesNeverRun)
+{
+    std::atomic<int> ran = 0;
+    for (int i = 0; i < 8; ++i)
+        TMidiThread::Start([&] { ++ran; });
+
+    StopMidiThreads();
+
+    EXPECT_EQ(LiveMidiThreads(), 0);
+    HandlePostedEvents();
+    EXPECT_EQ(ran, 0);
+}
+
+TEST_F(MidiThreadTest, StoppingInsideARunningBodyLetsItFinish)
+{
+    // The program may end while a playback waits between two notes.
+    std::vector<int> ran;
+    TMidiThread::Start([&] {
+        ran.push_back(1);
+        StopMidiThreads();
+        ran.push_back(2);
+    });
+    TMidiThread::Start([&] { ran.push_back(3); });
+
+    ASSERT_TRUE(WaitFor([&] { return ran.size() >= 2; }));
+    HandlePostedEvents();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_EQ(LiveMidiThreads(), 0);
+}
+
+TEST_F(MidiThreadTest, PlaybackStartsAgainAfterAStop)
+{
+    TMidiThread::Start([] {});
+    StopMidiThreads();
+
+    bool ran = false;
+    TMidiThread::Start([&] { ran = true; });
+    ASSERT_TRUE(AllEnded());
+    EXPECT_TRUE(ran);
+}
+
+} // namespace
