@@ -1,3 +1,4 @@
 #include "ui/Keys.h"
 
 TKeyTable KeyTable;
+TAnalyserKeys AnalyserKeys;

@@ -22,6 +22,7 @@
 #include "ui/PanelResources.h"
 #include "ui/ShapePiano.h"
 #include "ui/Staff.h"
+#include "ui/analyse.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -1148,7 +1149,10 @@ void TFormMain::ImgPartitionClick()
 
 void TFormMain::mnuChordanalysisClick()
 {
-    // The chord analysis window is not in the program yet.
+    // A new window each time, which becomes FormAnalyse before its creation
+    // step binds the keys; earlier windows stay, hidden once closed.
+    auto *analyser = new TFormAnalyse(this);
+    analyser->show();
 }
 
 void TFormMain::mnuChordpatternClick()

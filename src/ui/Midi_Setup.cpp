@@ -9,8 +9,11 @@
 #include "platform/Exception.h"
 #include "ui/Controls.h"
 #include "ui/ImgSwitch.h"
+#include "ui/Keys.h"
 #include "ui/Main.h"
 #include "ui/MessageDlg.h"
+#include "ui/ShapePiano.h"
+#include "ui/analyse.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -724,9 +727,49 @@ void TFrmMidiSetup::SendProgramChange()
         Midi_IF_Output->SendShort(static_cast<uint8_t>(ProgramChange + model::MidiChannel), model::Son, 0);
 }
 
-void TFrmMidiSetup::Midi_IF_InputMidiInput(TMidiInput *)
+void TFrmMidiSetup::Midi_IF_InputMidiInput(TMidiInput *sender)
 {
-    // What arrives from the MIDI input is not used yet.
+    // Without an analysis window the events wait in the input's buffer.
+    if (!model::AnalyserOpen || !FormAnalyse)
+        return;
+    while (sender->PendingCount() > 0) {
+        const std::unique_ptr<TMyMidiEvent> event = sender->ReadEvent();
+        if (!event)
+            return;
+        // MIDI thru: every event goes out again, whatever its kind.
+        if (Midi_IF_Output->DeviceHandle())
+            Midi_IF_Output->SendEvent(*event);
+        // Only note-ons are notes; a keyboard releases a key with velocity 0,
+        // and a note-off is echoed only.
+        if (event->StatusByte < 0x90 || event->StatusByte > 0x9F)
+            continue;
+        const int note = event->DataByte1;
+        const bool pressed = event->DataByte2 > 0;
+        const int pc = note % 12;
+        const int octave = note / 12;
+        // Beyond the window's four octaves: the events still waiting are
+        // handled at the next notice, as one notice comes per event.
+        if (octave < 2 || octave > 5)
+            return;
+        TKeyEntry &key = AnalyserKeys[(octave - 2) * 12 + pc];
+        if (!key.Key)
+            continue;
+        if (pressed) {
+            ShowAnalyserKey(key.Key, TFormAnalyse::PressedKeyColor);
+            key.Pressed = true;
+            CountHeldKey(pc);
+        } else {
+            // The key's own released colour, white or black, under letter and
+            // solfège names alike (judging by the length of the note's name
+            // would turn every key black under solfège names).
+            ShowAnalyserKey(key.Key, key.Key->OnClickUnselectColor());
+            key.Pressed = false;
+            UncountHeldKey(pc);
+        }
+        FormAnalyse->LedIn->setBrushColor(TFormAnalyse::LampLitColor);
+        FormAnalyse->EnableTimer1();
+        FormAnalyse->RecogniseChord();
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -17,6 +17,8 @@ inline constexpr char PanelSwitchOffPicture[] = ":/panel/switch_off.png";
 // Background of the staff area (409 x 257); also installed beside the program as default.jpg.
 inline constexpr char PanelDefaultBackground[] = ":/panel/default.jpg";
 inline constexpr char PanelIcon[] = ":/panel/icon.png";
+// The analysis window's find-chord button: a chord and a question mark (64 x 50, clear ground).
+inline constexpr char PanelChordPicture[] = ":/panel/chord.png";
 
 // Reads a picture, trying first the format its name's extension says with
 // no other reader involved: asking Qt to guess makes it load every picture

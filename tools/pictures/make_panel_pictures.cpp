@@ -497,6 +497,77 @@ QImage Icon()
     return Reduce(large, 64, 64).convertToFormat(QImage::Format_ARGB32);
 }
 
+// ---------------------------------------------------------- chord button
+
+// The analysis window's find-chord button: a three-note chord on a staff
+// fragment, in the icon's cream and gold, with a question mark lit like the
+// play button's arrow. 64 x 50, painted at 4 x 4 scale on a clear ground so
+// the panel shows around it.
+QImage ChordButton()
+{
+    const int scale = 4;
+    const QSizeF size(64 * scale, 50 * scale);
+    QImage large = NewCanvas(int(size.width()), int(size.height()));
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    // Staff fragment, fading out at both ends.
+    const double left = 1 * scale;
+    const double right = 43 * scale;
+    const double gap = 8 * scale;
+    const double top = 9 * scale;
+    QLinearGradient fade(left, 0, right, 0);
+    fade.setColorAt(0.0, QColor(236, 226, 200, 0));
+    fade.setColorAt(0.25, QColor(236, 226, 200, 220));
+    fade.setColorAt(0.75, QColor(236, 226, 200, 220));
+    fade.setColorAt(1.0, QColor(236, 226, 200, 0));
+    p.setPen(QPen(QBrush(fade), 1.1 * scale));
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(QPointF(left, top + i * gap), QPointF(right, top + i * gap));
+
+    // A triad on the three lower lines, with one stem.
+    const QColor gold(250, 196, 70);
+    const double headX = 21 * scale;
+    const double lines[] = {top + 4 * gap, top + 3 * gap, top + 2 * gap};
+    QRadialGradient shine(QPointF(-1.5 * scale, -1.5 * scale), 6 * scale);
+    shine.setColorAt(0.0, QColor(255, 238, 176));
+    shine.setColorAt(1.0, gold);
+    p.setBrush(shine);
+    p.setPen(QPen(QColor(120, 80, 10), 0.6 * scale));
+    for (const double y : lines) {
+        p.save();
+        p.translate(headX, y);
+        p.rotate(-20);
+        p.drawEllipse(QPointF(0, 0), 5.0 * scale, 3.6 * scale);
+        p.restore();
+    }
+    p.setPen(QPen(gold, 1.3 * scale, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(headX + 4.5 * scale, lines[0] - 0.5 * scale), QPointF(headX + 4.5 * scale, top - 5 * scale));
+
+    // The question mark, with a soft glow behind it.
+    const QPointF markCentre(52 * scale, 25 * scale);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(40 * scale);
+    QPainterPath mark;
+    mark.addText(0, 0, font, QStringLiteral("?"));
+    mark.translate(markCentre - mark.boundingRect().center());
+    QRadialGradient glow(markCentre, 17 * scale);
+    glow.setColorAt(0.0, QColor(90, 255, 140, 100));
+    glow.setColorAt(1.0, QColor(90, 255, 140, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(glow);
+    p.drawEllipse(markCentre, 17 * scale, 17 * scale);
+    QLinearGradient led(0, mark.boundingRect().top(), 0, mark.boundingRect().bottom());
+    led.setColorAt(0.0, QColor(170, 255, 190));
+    led.setColorAt(1.0, QColor(30, 170, 72));
+    p.setBrush(led);
+    p.setPen(QPen(QColor(8, 60, 24, 220), 1.4 * scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(mark);
+    p.end();
+    return Reduce(large, 64, 50).convertToFormat(QImage::Format_ARGB32);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -515,6 +586,7 @@ int main(int argc, char **argv)
     }
     const bool ok = Save(KeyboardCase(), folder, "keyboard.png") && Save(PlayStrip(), folder, "play.png") &&
                     Save(Rocker(true), folder, "switch_on.png") && Save(Rocker(false), folder, "switch_off.png") &&
-                    Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png");
+                    Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png") &&
+                    Save(ChordButton(), folder, "chord.png");
     return ok ? 0 : 1;
 }

@@ -1,0 +1,204 @@
+// A MIDI keyboard on the analysis window, through the whole program path:
+// bytes a device sends reach the loopback input, the set-up dialog's handler
+// echoes every event to the loopback output, presses and releases the
+// window's keys and names the chord held.
+#include "AnalyseFixture.h"
+
+#include "model/NoteNames.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr uint32_t Green = 0xC0DCC0;
+constexpr uint32_t Ivory = 0xEFFBFD;
+constexpr uint32_t Black = 0x000000;
+constexpr uint32_t Red = 0x0000FF;
+
+class AnalyserMidi : public AnalyserTest {
+protected:
+    TFormAnalyse *a = nullptr;
+
+    void SetUp() override
+    {
+        AnalyserTest::SetUp();
+        OpenProgram(true, true);
+        a = NewWindow();
+    }
+
+    // Sends bytes as a keyboard would, and handles events until the output
+    // has echoed `echoes` messages in all.
+    void Play(const std::vector<uint8_t> &bytes, int echoes)
+    {
+        ASSERT_TRUE(platform::loopback::Feed(bytes));
+        ASSERT_TRUE(WaitFor([&] { return Sent().size() >= echoes; })) << Sent().join(", ").toStdString();
+    }
+
+    static std::vector<uint8_t> NoteOn(int note, int velocity, int channel = 0)
+    {
+        return {uint8_t(0x90 + channel), uint8_t(note), uint8_t(velocity)};
+    }
+
+    static TShapePiano *AnalyserKey(int index) { return AnalyserKeys[index].Key; }
+};
+
+TEST_F(AnalyserMidi, ANoteOnPressesItsKeyLightsTheLampAndNamesTheChordHeld)
+{
+    Play(NoteOn(60, 100), 1);
+    EXPECT_EQ(Sent(), QStringList{"90 3C 64"});
+    EXPECT_EQ(AnalyserKey(36), KeyOf(a, 37));
+    EXPECT_EQ(KeyOf(a, 37)->brushColor(), Green);
+    EXPECT_EQ(HeldKeys(), QList<int>{37});
+    EXPECT_EQ(Counts(), CountsOf({0}));
+    EXPECT_FALSE(KeyOf(a, 37)->Value()); // held by the keyboard, not by a click
+    EXPECT_EQ(a->LedIn->brushColor(), Red);
+    EXPECT_TRUE(a->Timer1->isActive());
+    EXPECT_TRUE(a->TntLabel1->text().isEmpty()); // one note is no chord
+
+    Play(NoteOn(64, 90, 5), 2);
+    Play(NoteOn(67, 80, 15), 3);
+    EXPECT_EQ(Sent().mid(1), QStringList({"95 40 5A", "9F 43 50"}));
+    EXPECT_EQ(a->TntLabel1->text(), "CMajor");
+    EXPECT_EQ(a->TntLabel2->text(), " C CMaj");
+
+    // Velocity 0 lets a key go; recognition runs again at once.
+    Play(NoteOn(64, 0), 4);
+    EXPECT_EQ(KeyOf(a, 41)->brushColor(), Ivory);
+    EXPECT_EQ(HeldKeys(), QList<int>({37, 44}));
+    EXPECT_EQ(Counts(), CountsOf({0, 7}));
+    EXPECT_EQ(a->TntLabel1->text(), "CPower chord");
+
+    ASSERT_TRUE(WaitFor([&] { return !a->Timer1->isActive(); }));
+    EXPECT_EQ(a->LedIn->brushColor(), TLamp::OffColor());
+}
+
+TEST_F(AnalyserMidi, TheLowestAndHighestNotesPressTheFirstAndLastKeys)
+{
+    Play(NoteOn(24, 1), 1);
+    Play(NoteOn(71, 127), 2);
+    EXPECT_EQ(HeldKeys(), QList<int>({1, 48}));
+    EXPECT_EQ(Counts(), CountsOf({0, 11}));
+}
+
+TEST_F(AnalyserMidi, AReleasedKeyTakesItsOwnColourUnderEitherNaming)
+{
+    for (const bool letters : {true, false}) {
+        SCOPED_TRACE(letters);
+        model::Notation = letters;
+        model::FillNoteNames();
+        platform::loopback::ClearSent();
+        Play(NoteOn(61, 100), 1); // C#, a black key
+        Play(NoteOn(62, 100), 2); // D
+        EXPECT_EQ(KeyOf(a, 38)->brushColor(), Green);
+        Play(NoteOn(61, 0), 3);
+        Play(NoteOn(62, 0), 4);
+        EXPECT_EQ(KeyOf(a, 38)->brushColor(), Black);
+        EXPECT_EQ(KeyOf(a, 39)->brushColor(), Ivory);
+        EXPECT_TRUE(HeldKeys().isEmpty());
+    }
+}
+
+TEST_F(AnalyserMidi, EveryOtherEventIsEchoedWholeAndPressesNothing)
+{
+    struct Case {
+        const char *what;
+        std::vector<uint8_t> bytes;
+        QString echo;
+    };
+    const Case cases[] = {
+        {"note below the keyboard", {0x90, 23, 0x64}, "90 17 64"},
+        {"note above the keyboard", {0x90, 72, 0x64}, "90 48 64"},
+        {"note-off", {0x80, 60, 0x40}, "80 3C 40"},
+        {"control change", {0xB0, 0x07, 0x64}, "B0 07 64"},
+        {"channel pressure", {0xD3, 0x22}, "D3 22"},
+        {"system exclusive", {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, "F0 7E 7F 09 01 F7"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::loopback::ClearSent();
+        Play(c.bytes, 1);
+        EXPECT_EQ(Sent(), QStringList{c.echo});
+        EXPECT_TRUE(HeldKeys().isEmpty());
+        EXPECT_EQ(Counts(), CountsOf({}));
+        EXPECT_EQ(a->LedIn->brushColor(), TLamp::OffColor());
+    }
+}
+
+TEST_F(AnalyserMidi, ANoteOutsideTheKeyboardLeavesTheRestForTheNextNotice)
+{
+    // Fed together: the second may already wait when the first ends the
+    // handler's run; it is handled all the same, at its own notice.
+    Play({0x90, 72, 0x64, 0x90, 60, 0x64}, 2);
+    EXPECT_EQ(Sent(), QStringList({"90 48 64", "90 3C 64"}));
+    EXPECT_EQ(HeldKeys(), QList<int>{37});
+    EXPECT_EQ(dlg->Midi_IF_Input->PendingCount(), 0);
+}
+
+TEST_F(AnalyserMidi, ANoteOffReleasesNothing)
+{
+    Play(NoteOn(60, 100), 1);
+    Play({0x80, 60, 0x40}, 2);
+    EXPECT_EQ(HeldKeys(), QList<int>{37});
+    EXPECT_EQ(Counts(), CountsOf({0}));
+}
+
+// A note-off sent as velocity 0 for a key that was never pressed (a keyboard
+// switched on while a key was down, or a note held before the window opened)
+// must not leave a count below zero: the next chord on that pitch class
+// would not be found.
+TEST_F(AnalyserMidi, AStrayReleaseDoesNotHideLaterChords)
+{
+    Play(NoteOn(48, 0), 1);
+    EXPECT_EQ(Counts(), CountsOf({}));
+    Play(NoteOn(60, 100), 2);
+    Play(NoteOn(64, 100), 3);
+    Play(NoteOn(67, 100), 4);
+    EXPECT_EQ(a->TntLabel1->text(), "CMajor");
+}
+
+TEST_F(AnalyserMidi, RepeatedNoteOnsOfAClassAddUpAndAClickCountsAKeyHeldByMidiAgain)
+{
+    Play(NoteOn(60, 100), 1);
+    Play(NoteOn(60, 100), 2);
+    EXPECT_EQ(Counts(), CountsOf({0, 0}));
+
+    // The click sees the key released (its Value) and presses it once more;
+    // a second click counts it out once and shows it released.
+    Click(KeyOf(a, 37));
+    EXPECT_EQ(Counts(), CountsOf({0, 0, 0}));
+    Click(KeyOf(a, 37));
+    EXPECT_EQ(Counts(), CountsOf({0, 0}));
+    EXPECT_EQ(KeyOf(a, 37)->brushColor(), Ivory);
+    EXPECT_TRUE(HeldKeys().isEmpty());
+}
+
+TEST_F(AnalyserMidi, WithTheWindowClosedNothingIsReadOrEchoedUntilAWindowIsOpenAgain)
+{
+    a->close();
+    ASSERT_TRUE(platform::loopback::Feed(NoteOn(60, 100)));
+    ASSERT_TRUE(platform::loopback::Feed({0xB0, 0x07, 0x64}));
+    ASSERT_TRUE(WaitFor([&] { return dlg->Midi_IF_Input->PendingCount() == 2; }));
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(Sent().isEmpty());
+    EXPECT_TRUE(HeldKeys().isEmpty());
+    EXPECT_EQ(dlg->Midi_IF_Input->PendingCount(), 2);
+
+    // The waiting events come out first, at the next event's notice.
+    TFormAnalyse *again = NewWindow();
+    Play(NoteOn(64, 100), 3);
+    EXPECT_EQ(Sent(), QStringList({"90 3C 64", "B0 07 64", "90 40 64"}));
+    EXPECT_EQ(HeldKeys(), QList<int>({37, 41}));
+    EXPECT_EQ(KeyOf(again, 41)->brushColor(), Green);
+}
+
+TEST_F(AnalyserMidi, WithoutAnOutputNothingIsEchoedButKeysArePressed)
+{
+    dlg->CloseOutput();
+    ASSERT_TRUE(platform::loopback::Feed(NoteOn(60, 100)));
+    ASSERT_TRUE(WaitFor([&] { return !HeldKeys().isEmpty(); }));
+    EXPECT_EQ(HeldKeys(), QList<int>{37});
+    EXPECT_TRUE(Sent().isEmpty());
+}
+
+} // namespace
