@@ -4,6 +4,7 @@
 #include "platform/Exception.h"
 #include "ui/Colors.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QImageReader>
 #include <QLinearGradient>
@@ -274,4 +275,15 @@ void TOwnerDrawList::setItemIndex(int index)
     }
     clearSelection();
     setCurrentItem(nullptr);
+}
+
+bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver)
+{
+    if (!receiver->isWidgetType())
+        return false;
+    const auto *widget = static_cast<const QWidget *>(receiver);
+    if (widget->window() != window)
+        return false;
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && focus->window() == window ? widget == focus : widget == window;
 }

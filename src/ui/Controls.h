@@ -125,3 +125,9 @@ signals:
 private:
     int FItemHeight = 16;
 };
+
+// True when receiver is the first widget of window to see a key event: the
+// focused control when window has the focus, else the window itself. A key
+// the focused control ignores travels on to its parents, and a window that
+// watches keys for all its controls must act on it only once.
+bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver);

@@ -978,22 +978,9 @@ void TFormMain::FormKeyDown(int key)
     }
 }
 
-bool TFormMain::IsFirstKeyReceiver(const QObject *receiver) const
-{
-    if (!receiver->isWidgetType())
-        return false;
-    const auto *widget = static_cast<const QWidget *>(receiver);
-    if (widget->window() != this)
-        return false;
-    // A key the focused control ignores travels on to its parents; the
-    // window acts on it once, when it first arrives.
-    const QWidget *focus = QApplication::focusWidget();
-    return focus && focus->window() == this ? widget == focus : widget == this;
-}
-
 bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress && IsFirstKeyReceiver(watched))
+    if (event->type() == QEvent::KeyPress && IsFirstKeyReceiver(this, watched))
         FormKeyDown(static_cast<QKeyEvent *>(event)->key());
     return false; // the control gets the key too
 }

@@ -195,7 +195,6 @@ private:
     void CenterOnDesktop();
     void ShowSoon();
     void ShowInformation(const QString &text);
-    bool IsFirstKeyReceiver(const QObject *receiver) const;
     void PlaybackSwitchClicked(TImgSwitch *pressed, bool atOnce, const QString &direction, int listenType);
 
     std::unique_ptr<TStaff> FStaff;

@@ -22,31 +22,33 @@ QPolygon KeyPolygon(TShapePianoType shape, int x, int y, int x2, int y2)
     const int bottom = y + y2;
     const int notchY = Fraction(y, y2, 22, 35); // where the black keys end
     const auto fx = [&](int num, int den) { return Fraction(x, x2, num, den); };
+    // A white key cut on both sides, between its left black key ending at
+    // leftCut and its right one starting at rightCut.
+    const auto cutBothSides = [&](int leftCut, int rightCut) {
+        return QPolygon({{leftCut, y},
+                         {rightCut, y},
+                         {rightCut, notchY},
+                         {right, notchY},
+                         {right, bottom},
+                         {x, bottom},
+                         {x, notchY},
+                         {leftCut, notchY}});
+    };
+    // A white key with a black key on its left only.
+    const auto cutLeft = [&](int leftCut) {
+        return QPolygon({{leftCut, y}, {right, y}, {right, bottom}, {x, bottom}, {x, notchY}, {leftCut, notchY}});
+    };
     switch (shape) {
     case Piano_C:
         return QPolygon({{x, y}, {fx(6, 11), y}, {fx(6, 11), notchY}, {right, notchY}, {right, bottom}, {x, bottom}});
     case Piano_D:
-        return QPolygon({{fx(3, 11), y},
-                         {fx(8, 11), y},
-                         {fx(8, 11), notchY},
-                         {right, notchY},
-                         {right, bottom},
-                         {x, bottom},
-                         {x, notchY},
-                         {fx(3, 11), notchY}});
+        return cutBothSides(fx(3, 11), fx(8, 11));
     case Piano_E:
-        return QPolygon({{fx(5, 11), y}, {right, y}, {right, bottom}, {x, bottom}, {x, notchY}, {fx(5, 11), notchY}});
+        return cutLeft(fx(5, 11));
     case Piano_A:
-        return QPolygon({{fx(4, 11), y},
-                         {fx(8, 11), y},
-                         {fx(8, 11), notchY},
-                         {right, notchY},
-                         {right, bottom},
-                         {x, bottom},
-                         {x, notchY},
-                         {fx(4, 11), notchY}});
+        return cutBothSides(fx(4, 11), fx(8, 11));
     case Piano_B:
-        return QPolygon({{fx(1, 2), y}, {right, y}, {right, bottom}, {x, bottom}, {x, notchY}, {fx(1, 2), notchY}});
+        return cutLeft(fx(1, 2));
     case jstRectangle:
     case jstRoundRect:
         break;

@@ -389,22 +389,9 @@ void TFormAnalyse::FormKeyUp(int key)
         ReleaseAnalyserKeys();
 }
 
-bool TFormAnalyse::IsFirstKeyReceiver(const QObject *receiver) const
-{
-    if (!receiver->isWidgetType())
-        return false;
-    const auto *widget = static_cast<const QWidget *>(receiver);
-    if (widget->window() != this)
-        return false;
-    // A key the focused control ignores travels on to its parents; the
-    // window acts on it once, when it first arrives.
-    const QWidget *focus = QApplication::focusWidget();
-    return focus && focus->window() == this ? widget == focus : widget == this;
-}
-
 bool TFormAnalyse::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyRelease && IsFirstKeyReceiver(watched)) {
+    if (event->type() == QEvent::KeyRelease && IsFirstKeyReceiver(this, watched)) {
         const auto *key = static_cast<QKeyEvent *>(event);
         // A held key repeats its release too; the key is let go only once.
         if (!key->isAutoRepeat())

@@ -103,7 +103,6 @@ private:
     void StyleComponents();
     void ConnectEvents();
     void PlaceOverOwner();
-    bool IsFirstKeyReceiver(const QObject *receiver) const;
 
     QString FNamesText;
     QString FSymbolsText;
