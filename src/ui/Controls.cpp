@@ -287,3 +287,24 @@ bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver)
     const QWidget *focus = QApplication::focusWidget();
     return focus && focus->window() == window ? widget == focus : widget == window;
 }
+
+QIcon TPanelStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option, const QWidget *widget) const
+{
+    if (standardIcon != SP_ToolBarHorizontalExtensionButton && standardIcon != SP_ToolBarVerticalExtensionButton)
+        return QProxyStyle::standardIcon(standardIcon, option, widget);
+    // A double chevron pointing where the hidden entries are.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.5));
+    if (standardIcon == SP_ToolBarVerticalExtensionButton) {
+        painter.translate(16, 0);
+        painter.rotate(90);
+    }
+    for (const qreal x : {4.0, 9.0}) {
+        const QPointF chevron[] = {{x, 4}, {x + 3.5, 8}, {x, 12}};
+        painter.drawPolyline(chevron, 3);
+    }
+    return QIcon(pixmap);
+}

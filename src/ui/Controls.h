@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QString>
 #include <QWidget>
 
@@ -131,3 +132,13 @@ private:
 // the focused control ignores travels on to its parents, and a window that
 // watches keys for all its controls must act on it only once.
 bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver);
+
+// The program's widget style: the platform's, except for the few standard
+// pictures the main window needs before its first paint, which are drawn
+// here. Reading Qt's own picture files would make Qt load every picture
+// plugin installed, which costs more than the rest of the window together.
+class TPanelStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption *option = nullptr,
+                       const QWidget *widget = nullptr) const override;
+};

@@ -342,7 +342,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     setObjectName("FormMain");
     setWindowTitle("Harmonova !");
     InitPanelResources();
-    setWindowIcon(QIcon(QPixmap::fromImage(ReadPicture(QString::fromLatin1(PanelIcon)))));
+    setWindowIcon(ProgramIcon());
 
     CreateMenu();
     CreateComponents();

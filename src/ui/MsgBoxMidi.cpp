@@ -1,4 +1,5 @@
 #include "ui/MsgBoxMidi.h"
+#include "ui/PanelResources.h"
 
 #include "model/Declare.h"
 #include "platform/ErrorHandler.h"
@@ -59,7 +60,7 @@ TFrmNoMidi::TFrmNoMidi(QWidget *parent)
 {
     setObjectName("FrmNoMidi");
     setWindowTitle("MIDI Setup");
-    setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    setWindowIcon(ProgramIcon());
     setFixedSize(ClientSize);
 
     Label1 = new QLabel(this);

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPixmap>
 #include <QtCore/qglobal.h>
 
 #include <mutex>
@@ -38,4 +39,11 @@ QImage ReadPicture(const QString &fileName, QString *error)
     if (picture.isNull() && error)
         *error = byContent.errorString();
     return picture;
+}
+
+QIcon ProgramIcon()
+{
+    InitPanelResources();
+    static const QIcon icon(QPixmap::fromImage(ReadPicture(QString::fromLatin1(PanelIcon))));
+    return icon;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QString>
 
@@ -26,3 +27,6 @@ inline constexpr char PanelChordPicture[] = ":/panel/chord.png";
 // fails, the file's content decides. A null image is returned on failure,
 // with the reader's reason in *error.
 QImage ReadPicture(const QString &fileName, QString *error = nullptr);
+
+// The program's icon, for every window of ours.
+QIcon ProgramIcon();

@@ -1,5 +1,7 @@
 #include "ui/Startup.h"
 
+#include "ui/Controls.h"
+
 #include "midi/ThreadUnit.h"
 #include "platform/ErrorHandler.h"
 #include "ui/Main.h"
@@ -42,6 +44,7 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
 {
     platform::Application app(argc, argv);
     app.setApplicationName("Harmonova");
+    app.setStyle(new TPanelStyle);
     // The program ends with its main window, whatever other window is open.
     app.setQuitOnLastWindowClosed(false);
     InitPanelResources();

@@ -183,7 +183,7 @@ TFormAnalyse::TFormAnalyse(QWidget *owner) : QWidget(owner, Qt::Tool)
     setObjectName("FormAnalyse");
     setWindowTitle("Chord analyser");
     InitPanelResources();
-    setWindowIcon(QIcon(QPixmap::fromImage(ReadPicture(QString::fromLatin1(PanelIcon)))));
+    setWindowIcon(ProgramIcon());
     resize(ClientSize);
 
     CreateComponents();
