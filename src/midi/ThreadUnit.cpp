@@ -90,23 +90,44 @@ int MidiNote(int key)
     return Byte(key + KeyToNote + model::Detune);
 }
 
+// What a slot's note-on carried. A note-off goes out as its note-on did, so
+// that changing the channel or the transposition in Setup while a chord
+// sounds cannot leave that chord hanging.
+struct TSentNote {
+    int key = 0; // 0: nothing known for the slot
+    int channel = 0;
+    int note = 0;
+};
+using TSentNotes = model::Array<TSentNote, model::TNoteSlots::Low, model::TNoteSlots::High>;
+TSentNotes SentThisTime; // this playback's note-ons, by slot
+TSentNotes SentSounding; // the note-ons of the notes in SoundingNotes, by slot
+
 void SwitchOffSoundingNotes(TMidiOutput &output)
 {
-    for (const model::TNoteSlot &slot : model::SoundingNotes)
-        if (slot.Note != 0)
-            output.SendShort(Byte(NoteOff + model::MidiChannel), MidiNote(slot.Note), Velocity);
+    for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot) {
+        const int key = model::SoundingNotes[slot].Note;
+        if (key == 0)
+            continue;
+        const TSentNote &sent = SentSounding[slot];
+        if (sent.key == key)
+            output.SendShort(Byte(NoteOff + sent.channel), sent.note, Velocity);
+        else
+            output.SendShort(Byte(NoteOff + model::MidiChannel), MidiNote(key), Velocity);
+    }
 }
 
 void PlayNotes(TMidiOutput &output, bool ascending)
 {
     constexpr int First = model::TNoteSlots::Low;
     constexpr int Last = model::TNoteSlots::High;
+    SentThisTime = {};
     for (int visited = 0; visited <= Last - First; ++visited) {
         const int slot = ascending ? First + visited : Last - visited;
         // Read afresh: a playback run during the last wait may have changed them.
         const int key = model::ChordNotes[slot].Note;
         if (key == 0)
             continue;
+        SentThisTime[slot] = {key, model::MidiChannel, MidiNote(key)};
         output.SendShort(Byte(NoteOn + model::MidiChannel), MidiNote(key), Velocity);
         if (!PlayAtOnce)
             model::Delay(model::Speed);
@@ -115,8 +136,11 @@ void PlayNotes(TMidiOutput &output, bool ascending)
 
 void RememberSoundingNotes()
 {
-    for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot)
-        model::SoundingNotes[slot].Note = model::ChordNotes[slot].Note;
+    for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot) {
+        const int key = model::ChordNotes[slot].Note;
+        model::SoundingNotes[slot].Note = key;
+        SentSounding[slot] = SentThisTime[slot].key == key ? SentThisTime[slot] : TSentNote{};
+    }
 }
 
 } // namespace

@@ -170,6 +170,25 @@ TEST_F(PlayChordNotesTest, ASecondPlaybackSwitchesOffExactlyTheNotesOfTheFirstTh
     EXPECT_EQ(model::SoundingNotes, Slots(DMinor));
 }
 
+TEST_F(PlayChordNotesTest, NotesSwitchOffAsTheyWereSentAfterTheChannelOrTranspositionChanged)
+{
+    model::ChordNotes = Slots(CMajor);
+    PlayChordNotes(output.get());
+    platform::loopback::ClearSent();
+
+    // Setup accepted another channel and transposition while C major sounds.
+    model::MidiChannel = 5;
+    model::Detune = 2;
+    model::ChordNotes = Slots(DMinor);
+    PlayChordNotes(output.get());
+    model::ChordNotes = {};
+    PlayChordNotes(output.get());
+
+    const Messages expected = {"80 30 40", "80 34 40", "80 37 40", "95 3B 40", "95 37 40",
+                               "95 34 40", "85 34 40", "85 37 40", "85 3B 40"};
+    EXPECT_EQ(Sent(), expected);
+}
+
 // ---------------------------------------------------------------------------
 // The waits
 
