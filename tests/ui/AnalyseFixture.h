@@ -15,6 +15,13 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QTimer>
+
+// The analysis window's key colours ($00BBGGRR): held, white and black keys
+// released, and a lit lamp.
+inline constexpr uint32_t Green = 0xC0DCC0;
+inline constexpr uint32_t Ivory = 0xEFFBFD;
+inline constexpr uint32_t Black = 0x000000;
+inline constexpr uint32_t Red = 0x0000FF;
 #include <QToolButton>
 
 #include <functional>

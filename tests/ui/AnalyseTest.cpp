@@ -16,11 +16,6 @@
 
 namespace {
 
-constexpr uint32_t Green = 0xC0DCC0;
-constexpr uint32_t Ivory = 0xEFFBFD;
-constexpr uint32_t Black = 0x000000;
-constexpr uint32_t Red = 0x0000FF;
-
 class Analyser : public AnalyserTest {
 protected:
     TFormAnalyse *a = nullptr;
