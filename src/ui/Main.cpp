@@ -10,9 +10,9 @@
 #include "model/Spelling.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
-#include "platform/HelpViewer.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
+#include "ui/HelpContext.h"
 #include "ui/ImgButton.h"
 #include "ui/ImgSwitch.h"
 #include "ui/Keys.h"
@@ -50,6 +50,7 @@ namespace {
 constexpr int ClientWidth = 638;
 constexpr int DesignedClientHeight = 500;
 constexpr int StatusBarHeight = 19;
+constexpr int MainHelpContext = 2;
 
 enum class TKind {
     Panel,
@@ -350,6 +351,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     StyleComponents();
     ConnectEvents();
     SetClientHeight(DesignedClientHeight);
+    ui::InstallHelpKey(this, MainHelpContext);
 
     FormCreate();
     CenterOnDesktop();
@@ -1168,7 +1170,7 @@ void TFormMain::SetupmnuClick()
 
 void TFormMain::mnuHelpClick()
 {
-    platform::ShowHelp(this, model::HelpFile);
+    ui::ShowHelpContext(this, ui::HelpContents);
 }
 
 void TFormMain::mnuAboutClick()

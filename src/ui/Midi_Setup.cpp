@@ -8,6 +8,7 @@
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
 #include "ui/Controls.h"
+#include "ui/HelpContext.h"
 #include "ui/ImgSwitch.h"
 #include "ui/Keys.h"
 #include "ui/Main.h"
@@ -276,6 +277,12 @@ constexpr int Channels = 16;
 constexpr int ProgramChange = 0xC0;
 constexpr int DeviceItemHeight = 16;
 
+// The help file's sections on the dialog: the whole dialog and its "Program"
+// page, and the "MIDI" page.
+constexpr int SetupHelpContext = 42;
+constexpr int ProgramPageHelpContext = 42;
+constexpr int MidiPageHelpContext = 41;
+
 const QString NoBackground = QStringLiteral("none");
 
 constexpr Qt::WindowFlags DialogFlags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -463,6 +470,9 @@ TFrmMidiSetup::TFrmMidiSetup(TFormMain *mainWindow) : QDialog(mainWindow, Dialog
     StyleComponents();
     CreateMidiComponents();
     ConnectEvents();
+    ui::InstallHelpKey(this, SetupHelpContext);
+    ui::SetHelpContext(TabSheet1, ProgramPageHelpContext);
+    ui::SetHelpContext(TabSheet2, MidiPageHelpContext);
 
     // Every window reaches the output through the dialog from now on.
     FrmMidiSetup = this;

@@ -6,6 +6,7 @@
 #include "platform/Exception.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
+#include "ui/HelpContext.h"
 #include "ui/Keys.h"
 #include "ui/MessageDlg.h"
 #include "ui/Midi_Setup.h"
@@ -72,6 +73,8 @@ constexpr int NoteOn = 0x90;
 constexpr int FirstKeyNote = 35; // key n sounds as note n + 35
 
 const char KeyNamePrefix[] = "ShapePiano";
+
+constexpr int AnalyserHelpContext = 51;
 
 // The panel's colours, as on the main window: light engraving on dark metal.
 const QColor Engraving(0xea, 0xdf, 0xc2);
@@ -190,6 +193,7 @@ TFormAnalyse::TFormAnalyse(QWidget *owner) : QWidget(owner, Qt::Tool)
     CreateKeyboard();
     StyleComponents();
     ConnectEvents();
+    ui::InstallHelpKey(this, AnalyserHelpContext);
 
     PlaceOverOwner();
 
