@@ -251,7 +251,42 @@ TOwnerDrawList::TOwnerDrawList(QWidget *parent) : QListWidget(parent)
     colours.setColor(QPalette::Base, ColorFromBgr(ListGround));
     setPalette(colours);
     setFont(VerdanaFont(11));
-    connect(this, &QListWidget::itemClicked, this, [this] { emit OnClick(); });
+}
+
+void TOwnerDrawList::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        FLeftPressed = true;
+    event->accept();
+}
+
+void TOwnerDrawList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click: the next release is a click too.
+    mousePressEvent(event);
+}
+
+void TOwnerDrawList::mouseMoveEvent(QMouseEvent *event)
+{
+    // A held button would drag the selection along; only the hot line follows.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QListWidget::mouseMoveEvent(event);
+}
+
+void TOwnerDrawList::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton || !FLeftPressed)
+        return;
+    FLeftPressed = false;
+    const QModelIndex line = indexAt(event->position().toPoint());
+    if (!line.isValid())
+        return;
+    setCurrentRow(line.row());
+    emit OnClick();
 }
 
 void TOwnerDrawList::setItemHeight(int height)

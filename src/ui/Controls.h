@@ -123,8 +123,19 @@ signals:
     // A click on a line, after it is selected.
     void OnClick();
 
+protected:
+    // The selected line is always the one whose click ran last: the line
+    // moves only when the left button is let go over a line, which is then
+    // a click there, wherever the button went down. Other buttons, and
+    // dragging with a button held, move nothing.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
 private:
     int FItemHeight = 16;
+    bool FLeftPressed = false;
 };
 
 // True when receiver is the first widget of window to see a key event: the

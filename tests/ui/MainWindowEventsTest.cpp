@@ -2,11 +2,13 @@
 // moves the mouse over it.
 #include "MainWindowFixture.h"
 
+#include "model/ScaleTable.h"
 #include "ui/Staff.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QSignalSpy>
 
 #include <algorithm>
 
@@ -268,6 +270,135 @@ TEST_F(MainWindowEvents, ClickingTheListsChoosesRootAndChord)
     EXPECT_EQ(w->LabelChord->text(), QStringLiteral("A\u0394, AMaj7, AM7"));
     EXPECT_EQ(model::CurrentChord, ChordNumber("M7"));
     EXPECT_EQ(PressedKeys(), QList<int>({22, 26, 29, 33}));
+}
+
+// What a hand does on a list: each gesture with the line the highlight must
+// end on and the number of clicks that must run.
+enum class TGesture { LeftClick, RightClick, MiddleClick, DragToLine, DragOutOfTheList, DoubleClick };
+
+struct ListGesture {
+    const char *name;
+    TGesture gesture;
+    bool moves; // the highlight ends on the target line, else it stays
+    int clicks; // how many times the list's click runs
+};
+
+void PrintTo(const ListGesture &value, std::ostream *os)
+{
+    *os << value.name;
+}
+
+class ListGestures : public MainWindowTest, public testing::WithParamInterface<ListGesture> {
+protected:
+    static void Mouse(QWidget *viewport, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, QPoint at)
+    {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, {});
+        QCoreApplication::sendEvent(viewport, &event);
+    }
+
+    // Performs the gesture from line `from` toward line `to`.
+    static void Perform(TOwnerDrawList *list, TGesture gesture, int from, int to)
+    {
+        QWidget *viewport = list->viewport();
+        const QPoint start = list->visualItemRect(list->item(from)).center();
+        const QPoint target = list->visualItemRect(list->item(to)).center();
+        switch (gesture) {
+        case TGesture::LeftClick:
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, target);
+            break;
+        case TGesture::RightClick:
+            QTest::mouseClick(viewport, Qt::RightButton, {}, target);
+            break;
+        case TGesture::MiddleClick:
+            QTest::mouseClick(viewport, Qt::MiddleButton, {}, target);
+            break;
+        case TGesture::DoubleClick:
+            // As the window system delivers it: the second press comes as a double click.
+            for (const QEvent::Type press : {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick}) {
+                Mouse(viewport, press, Qt::LeftButton, Qt::LeftButton, target);
+                Mouse(viewport, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, target);
+            }
+            break;
+        case TGesture::DragToLine:
+        case TGesture::DragOutOfTheList: {
+            const QPoint end = gesture == TGesture::DragToLine ? target : QPoint(viewport->width() + 30, target.y());
+            Mouse(viewport, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, start);
+            for (int step = 1; step <= 4; ++step)
+                Mouse(viewport, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, start + (end - start) * step / 4);
+            Mouse(viewport, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, end);
+            break;
+        }
+        }
+    }
+};
+
+TEST_P(ListGestures, TheHighlightedLineIsAlwaysTheOneWhoseClickRan)
+{
+    const ListGesture &g = GetParam();
+    model::ListenType = 0;
+    Open();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+
+    struct Case {
+        const char *list;
+        int from, to;
+    };
+    for (const Case c : {Case{"ChordRoot", 2, 4}, Case{"ChordName", 0, 3}, Case{"Scales", 1, 5}}) {
+        SCOPED_TRACE(c.list);
+        auto *list = Get<TOwnerDrawList>(c.list);
+        const bool scales = list == w->Scales;
+        if (scales != w->SwMode->StateOn())
+            Click(w->SwMode);
+        ASSERT_TRUE(list->isVisible());
+        list->setItemIndex(c.from);
+        const QString shownBefore = w->LabelChord->text();
+        const int playedBefore = w->PlayCurrentCalls;
+        QSignalSpy clicks(list, &TOwnerDrawList::OnClick);
+
+        Perform(list, g.gesture, c.from, c.to);
+
+        const int line = g.moves ? c.to : c.from;
+        EXPECT_EQ(list->ItemIndex(), line);
+        EXPECT_EQ(clicks.count(), g.clicks);
+        if (g.clicks == 0) {
+            EXPECT_EQ(w->LabelChord->text(), shownBefore);
+            EXPECT_EQ(w->PlayCurrentCalls, playedBefore);
+        } else if (scales) {
+            EXPECT_TRUE(w->LabelChord->text().endsWith(model::ScaleTable[line + 1].Name))
+                << w->LabelChord->text().toStdString();
+            EXPECT_EQ(w->PlayCurrentCalls, playedBefore + g.clicks);
+        } else {
+            // What the window shows and plays follows the highlighted lines.
+            EXPECT_EQ(model::CurrentRoot, w->ChordRoot->ItemIndex() + 1);
+            EXPECT_EQ(model::CurrentChord, w->ChordName->ItemIndex() + 1);
+            EXPECT_EQ(PressedKeys().value(0), 13 + w->ChordRoot->ItemIndex());
+            EXPECT_EQ(w->PlayCurrentCalls, playedBefore + g.clicks);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(MainWindowEvents, ListGestures,
+                         testing::Values(ListGesture{"LeftClick", TGesture::LeftClick, true, 1},
+                                         ListGesture{"RightClick", TGesture::RightClick, false, 0},
+                                         ListGesture{"MiddleClick", TGesture::MiddleClick, false, 0},
+                                         ListGesture{"DragToLine", TGesture::DragToLine, true, 1},
+                                         ListGesture{"DragOutOfTheList", TGesture::DragOutOfTheList, false, 0},
+                                         ListGesture{"DoubleClick", TGesture::DoubleClick, true, 2}),
+                         [](const testing::TestParamInfo<ListGesture> &info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowEvents, AStaleLineNeverFeedsTheNextClick)
+{
+    // A right click on E, then a click on a chord type: the chord is built on
+    // the root on show, C, not on E.
+    Open();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const auto lineAt = [](TOwnerDrawList *list, int line) { return list->visualItemRect(list->item(line)).center(); };
+    QTest::mouseClick(w->ChordRoot->viewport(), Qt::RightButton, {}, lineAt(w->ChordRoot, 4));
+    QTest::mouseClick(w->ChordName->viewport(), Qt::LeftButton, {}, lineAt(w->ChordName, ChordNumber("m") - 1));
+    EXPECT_EQ(w->LabelChord->text().left(2), "Cm");
+    EXPECT_EQ(model::CurrentRoot, 1);
 }
 
 TEST_F(MainWindowEvents, TheAccidentalsSwitchRenamesTheRootsAndRespellsTheChord)
