@@ -683,9 +683,8 @@ void TFormMain::LoadBackground()
 
 void TFormMain::ClearBackground()
 {
-    // The picture is see-through where there is none: the window's own face
-    // shows, as under any window of the desktop.
-    ImgFond->Clear(BgrFromColor(QGuiApplication::palette().color(QPalette::Window)));
+    // The same plain white the next start shows for no picture.
+    ImgFond->Clear(White);
 }
 
 void TFormMain::LoadDefaultBackground()

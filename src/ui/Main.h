@@ -108,7 +108,7 @@ public:
     static int KeyPitchClass(const TShapePiano *key);
 
     // The background picture as the set-up dialog chooses it. No picture:
-    // the window's face shows, on which the staff stays readable.
+    // plain white.
     void ClearBackground();
     // default.jpg beside the program, else the picture built into it.
     void LoadDefaultBackground();

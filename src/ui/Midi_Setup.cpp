@@ -336,8 +336,15 @@ QWidget *CreateControl(TKind kind, QWidget *parent)
         return new QRadioButton(parent);
     case TKind::Check:
         return new QCheckBox(parent);
-    case TKind::Button:
-        return new QPushButton(parent);
+    case TKind::Button: {
+        // The dialog's buttons act on a click only, as flat buttons do: they
+        // take no focus and none is a default, so Return runs no button.
+        auto *button = new QPushButton(parent);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        return button;
+    }
     case TKind::Spin:
         return new QSpinBox(parent);
     case TKind::ScrollBar:
@@ -899,7 +906,10 @@ void TFrmMidiSetup::BtnCancelClick()
 
 void TFrmMidiSetup::BtnLoadClick()
 {
-    model::Background = OpenDialog1.Execute(this) ? OpenDialog1.FileName : QString();
+    // A cancelled chooser leaves the choice made before it.
+    if (!OpenDialog1.Execute(this))
+        return;
+    model::Background = OpenDialog1.FileName;
     Uncheck(None);
     Uncheck(Default);
 }
@@ -919,17 +929,16 @@ void TFrmMidiSetup::FenetreOff()
 
 void TFrmMidiSetup::FormClose()
 {
-    CloseInput();
-    CloseOutput();
+    // The dialog is only put away: the devices stay open, for every window
+    // plays through them, and are closed when the program ends.
     model::SaveSettings();
 }
 
 void TFrmMidiSetup::closeEvent(QCloseEvent *event)
 {
-    // The dialog's close box puts it away like Cancel, keeping the settings
-    // so far: the devices stay open, for every window plays through them.
-    // They are closed when the program ends.
-    platform::RunGuarded([] { model::SaveSettings(); });
+    // The close box puts the dialog away like Cancel and keeps the settings
+    // so far; a failed save is reported and the dialog goes all the same.
+    platform::RunGuarded([this] { FormClose(); });
     event->accept();
     hide();
 }

@@ -100,7 +100,8 @@ public:
     void BtnLoadClick();
     void FenetreOn();
     void FenetreOff();
-    // Closes the devices and saves the settings; an error goes to the caller.
+    // The close box: saves the settings and keeps the devices open; an error
+    // goes to the caller.
     void FormClose();
     void Midi_IF_InputMidiInput(TMidiInput *sender);
 

@@ -627,21 +627,50 @@ TEST_F(MidiSetup, APictureChosenWithLoadIsLoadedByEveryLaterAccept)
     EXPECT_TRUE(errors.isEmpty());
 }
 
-TEST_F(MidiSetup, AcceptAfterACancelledLoadKeepsTheBackgroundWithoutAWord)
+TEST_F(MidiSetup, ACancelledImageChooserChangesNothing)
 {
-    OpenBoth();
-    w->ImgFond->setBitmap(Picture(Qt::blue));
-    ShowDialog();
-    chooserAnswer.clear();
-    QTest::mouseClick(dlg->BtnLoad, Qt::LeftButton);
-    EXPECT_EQ(model::Background, "");
-    EXPECT_FALSE(dlg->None->isChecked());
-    EXPECT_FALSE(dlg->Default->isChecked());
+    QTemporaryDir folder;
+    const QString own = folder.filePath("own.bmp");
+    ASSERT_TRUE(Picture(Qt::red).save(own));
+    const QImage white = [] {
+        QImage bitmap(409, 257, QImage::Format_RGB32);
+        bitmap.fill(Qt::white);
+        return bitmap;
+    }();
+    const QImage builtIn = QImage(":/panel/default.jpg").convertToFormat(QImage::Format_RGB32);
+    struct Case {
+        const char *choice;
+        QString background;
+        bool none, byDefault;
+        QImage shown; // after the accept that follows the cancel
+    };
+    const Case cases[] = {
+        {"None", "none", true, false, white},
+        {"Default", "", false, true, builtIn},
+        {"a picture of the user's", own, false, false, Picture(Qt::red)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.choice);
+        StoreText("Background", c.background);
+        OpenBoth();
+        ShowDialog();
+        ASSERT_EQ(dlg->None->isChecked(), c.none);
+        ASSERT_EQ(dlg->Default->isChecked(), c.byDefault);
+        chooserAnswer.clear();
+        chooserAsked.clear();
+        QTest::mouseClick(dlg->BtnLoad, Qt::LeftButton);
+        ASSERT_EQ(chooserAsked.size(), 1);
+        EXPECT_EQ(model::Background, c.background);
+        EXPECT_EQ(dlg->None->isChecked(), c.none);
+        EXPECT_EQ(dlg->Default->isChecked(), c.byDefault);
 
-    Accept();
-    EXPECT_EQ(w->ImgFond->Bitmap(), Picture(Qt::blue));
-    EXPECT_EQ(model::Background, "");
-    EXPECT_TRUE(errors.isEmpty());
+        Accept();
+        EXPECT_EQ(model::Background, c.background);
+        EXPECT_EQ(w->ImgFond->Bitmap(), c.shown);
+        dlg.reset();
+        w.reset();
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -664,17 +693,26 @@ TEST_F(MidiSetup, AnUnreadablePictureIsReportedByNameAndTheOtherChoicesStillAppl
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MidiSetup, NoBackgroundShowsTheWindowFaceAndDefaultTheProgramsPicture)
+TEST_F(MidiSetup, NoBackgroundIsPlainWhiteNowAndAfterARestartAndDefaultIsTheProgramsPicture)
 {
     OpenBoth();
     ShowDialog();
     Tick(dlg->None);
     Accept();
     EXPECT_EQ(model::Background, "none");
-    const QImage face = w->ImgFond->Bitmap();
-    const QColor faceColour = QGuiApplication::palette().color(QPalette::Window);
-    EXPECT_EQ(face.pixelColor(0, 0), faceColour);
-    EXPECT_EQ(face.pixelColor(face.width() - 1, face.height() - 1), faceColour);
+    const QImage accepted = w->ImgFond->Bitmap();
+    EXPECT_EQ(accepted.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(accepted.pixelColor(accepted.width() - 1, accepted.height() - 1), QColor(Qt::white));
+
+    // Closing saves the choice; the next start shows the same white.
+    w->close();
+    dlg.reset();
+    w.reset();
+    ResetProgramState();
+    OpenBoth();
+    EXPECT_EQ(model::Background, "none");
+    EXPECT_TRUE(dlg->None->isChecked());
+    EXPECT_EQ(w->ImgFond->Bitmap(), accepted);
 
     // No default.jpg lies beside the test program: the built-in picture shows.
     ShowDialog();
@@ -683,6 +721,52 @@ TEST_F(MidiSetup, NoBackgroundShowsTheWindowFaceAndDefaultTheProgramsPicture)
     EXPECT_EQ(model::Background, "");
     EXPECT_EQ(w->ImgFond->Bitmap(), QImage(":/panel/default.jpg").convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(errors.isEmpty());
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+TEST_F(MidiSetup, ReturnRunsNoButtonWhereverTheFocusIs)
+{
+    OpenBoth();
+    ShowDialog();
+    dlg->activateWindow();
+    for (QPushButton *button : {dlg->BtnOk, dlg->BtnCancel, dlg->BtnLoad}) {
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus) << button->objectName().toStdString();
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    }
+    const int speed = model::Speed;
+    dlg->ScrollSpeed->setValue(500);
+    QWidget *const focusPlaces[] = {dlg.get(),
+                                    dlg->RadioLatin,
+                                    dlg->None,
+                                    dlg->SpinDetune,
+                                    dlg->ScrollSpeed,
+                                    dlg->CheckOnTop,
+                                    dlg->PageControl1->tabBar()};
+    for (QWidget *place : focusPlaces) {
+        SCOPED_TRACE(place->objectName().toStdString() + " " + place->metaObject()->className());
+        if (place != dlg.get())
+            place->setFocus(Qt::OtherFocusReason);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+            QTest::keyClick(place, key);
+        EXPECT_TRUE(chooserAsked.isEmpty()) << "the \"Image\" chooser opened";
+        EXPECT_TRUE(dlg->isVisible()) << "the dialog was accepted or cancelled";
+        EXPECT_EQ(model::Speed, speed) << "the dialog was accepted";
+    }
+}
+
+TEST_F(MidiSetup, EscapePutsTheDialogAwayLikeCancel)
+{
+    OpenBoth();
+    ShowDialog();
+    const int speed = model::Speed;
+    dlg->ScrollSpeed->setValue(500);
+    QTest::keyClick(dlg->RadioLatin, Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(model::Speed, speed);
+    EXPECT_TRUE(chooserAsked.isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -717,18 +801,31 @@ TEST_F(MidiSetup, ItsCloseBoxSavesTheSettingsAndKeepsTheDevicesOpen)
     EXPECT_EQ(registry.ReadInteger("Speed"), 321);
 }
 
-TEST_F(MidiSetup, FormCloseClosesTheDevicesAndSavesTheSettings)
+TEST_F(MidiSetup, FormCloseIsWhatTheCloseBoxDoes)
 {
     StoreText("MidiIFIn", "Loopback In");
     StoreText("MidiIFOut", "Loopback Out");
     OpenBoth();
     model::Detune = -3;
     dlg->FormClose();
-    EXPECT_EQ(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
-    EXPECT_FALSE(InputListening());
+    EXPECT_NE(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
+    EXPECT_TRUE(InputListening());
     platform::TRegistry registry;
     registry.OpenKey("Software\\Harmonova", false);
     EXPECT_EQ(registry.ReadInteger("Detune"), -3);
+
+    // A settings file that cannot be written is reported, and the close box
+    // still puts the dialog away.
+    ShowDialog();
+    const QString store = QString::fromLocal8Bit(qgetenv("HARMONOVA_REGISTRY"));
+    ASSERT_FALSE(store.isEmpty());
+    ASSERT_TRUE(QFile::remove(store));
+    ASSERT_TRUE(QDir().mkpath(store)); // a folder where the file should be
+    dlg->close();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_NE(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
+    QDir(store).removeRecursively();
 }
 
 } // namespace
