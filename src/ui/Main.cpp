@@ -10,6 +10,7 @@
 #include "model/Spelling.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
+#include "ui/About.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
 #include "ui/HelpContext.h"
@@ -1174,7 +1175,8 @@ void TFormMain::mnuHelpClick()
 
 void TFormMain::mnuAboutClick()
 {
-    // The about box is not in the program yet.
+    if (AboutBox && !AboutBox->isVisible())
+        AboutBox->exec();
 }
 
 void TFormMain::ShowSoon()

@@ -57,6 +57,20 @@ void MessageDlg(QWidget *parent, TMsgDlgType type, const QString &text)
     box.exec();
 }
 
+void ShowMessage(QWidget *parent, const QString &text)
+{
+    const QString caption = QStringLiteral("Harmonova");
+    QString lines = text;
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
+    if (Presenter()) {
+        Presenter()(caption, lines);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, lines, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
 void SetMessagePresenter(TMessagePresenter presenter)
 {
     Presenter() = std::move(presenter);

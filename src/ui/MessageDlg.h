@@ -18,6 +18,10 @@ QString MessageCaption(TMsgDlgType type);
 // Shows the text and waits until the user closes the box.
 void MessageDlg(QWidget *parent, TMsgDlgType type, const QString &text);
 
+// A plain message box: the program's name as its caption, the text (a
+// carriage return starts a new line) and an OK button. Waits for the user.
+void ShowMessage(QWidget *parent, const QString &text);
+
 // How the message boxes reach the user. Tests replace it to read them; an
 // empty presenter brings back the boxes.
 using TMessagePresenter = std::function<void(const QString &caption, const QString &text)>;

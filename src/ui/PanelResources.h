@@ -20,6 +20,11 @@ inline constexpr char PanelDefaultBackground[] = ":/panel/default.jpg";
 inline constexpr char PanelIcon[] = ":/panel/icon.png";
 // The analysis window's find-chord button: a chord and a question mark (64 x 50, clear ground).
 inline constexpr char PanelChordPicture[] = ":/panel/chord.png";
+// The about box: the program's picture (255 x 261), the mail link's envelope
+// (18 x 9) and the web site link's globe (16 x 17), both on a clear ground.
+inline constexpr char PanelAboutPicture[] = ":/panel/about.png";
+inline constexpr char PanelMailPicture[] = ":/panel/mail.png";
+inline constexpr char PanelHomepagePicture[] = ":/panel/homepage.png";
 
 // Reads a picture, trying first the format its name's extension says with
 // no other reader involved: asking Qt to guess makes it load every picture

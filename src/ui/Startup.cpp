@@ -4,6 +4,7 @@
 
 #include "midi/ThreadUnit.h"
 #include "platform/ErrorHandler.h"
+#include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Midi_Setup.h"
 #include "ui/PanelResources.h"
@@ -14,8 +15,10 @@ TProgramWindows::TProgramWindows()
 {
     // Its creation reports its own failures and goes on: the window exists.
     FFormMain = std::make_unique<TFormMain>();
-    // The about box and the pattern editor are created here, in this order,
-    // once the program has them.
+    // Hidden until "About..." shows it; a failure to read the system proxy
+    // is shown and start-up goes on.
+    FAboutBox = std::make_unique<TAboutBox>(FFormMain.get());
+    // The pattern editor is created here, once the program has it.
     FMidiSetup = std::make_unique<TFrmMidiSetup>(FFormMain.get());
     // The first chord was drawn before the set-up dialog built the note
     // names to write under it.

@@ -4,6 +4,7 @@
 #include <memory>
 
 class QWidget;
+class TAboutBox;
 class TFormMain;
 class TFrmMidiSetup;
 
@@ -22,6 +23,7 @@ public:
     TProgramWindows &operator=(const TProgramWindows &) = delete;
 
     TFormMain &FormMain() const { return *FFormMain; }
+    TAboutBox &AboutBox() const { return *FAboutBox; }
     TFrmMidiSetup &MidiSetup() const { return *FMidiSetup; }
 
     // The program ends, as it does when the main window closes: playbacks
@@ -31,6 +33,7 @@ public:
 
 private:
     std::unique_ptr<TFormMain> FFormMain;
+    std::unique_ptr<TAboutBox> FAboutBox;
     std::unique_ptr<TFrmMidiSetup> FMidiSetup;
 };
 

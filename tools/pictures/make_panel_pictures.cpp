@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -568,6 +569,248 @@ QImage ChordButton()
     return Reduce(large, 64, 50).convertToFormat(QImage::Format_ARGB32);
 }
 
+// ------------------------------------------------------------ about box
+
+// Keys lit in the program's selection green, on a keyboard of whiteKeys
+// white keys filling the rectangle; lit holds white-key numbers from 0.
+void PaintKeyboard(QPainter &p, const QRectF &keys, int whiteKeys, std::initializer_list<int> lit, double unit)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(8, 8, 10));
+    p.drawRoundedRect(keys.adjusted(-1.2 * unit, -1.2 * unit, 1.2 * unit, 1.2 * unit), 2 * unit, 2 * unit);
+    const double keyWidth = keys.width() / whiteKeys;
+    const QColor ivory(253, 251, 239);
+    const QColor green(192, 220, 192);
+    for (int i = 0; i < whiteKeys; ++i) {
+        const bool on = std::find(lit.begin(), lit.end(), i) != lit.end();
+        const QRectF key(keys.left() + i * keyWidth + 0.35 * unit, keys.top(), keyWidth - 0.7 * unit, keys.height());
+        QLinearGradient shade(0, key.top(), 0, key.bottom());
+        shade.setColorAt(0.0, Shade(on ? green : ivory, 0.80));
+        shade.setColorAt(0.18, on ? green : ivory);
+        shade.setColorAt(0.92, Shade(on ? green : ivory, 0.95));
+        shade.setColorAt(1.0, Shade(on ? green : ivory, 0.78));
+        p.setBrush(shade);
+        p.drawRoundedRect(key, 1.0 * unit, 1.0 * unit);
+    }
+    // Black keys sit left of the white keys D, E, G, A and B of each octave.
+    for (int i = 1; i < whiteKeys; ++i) {
+        const int inOctave = i % 7;
+        if (inOctave == 0 || inOctave == 3)
+            continue;
+        const QRectF key(keys.left() + i * keyWidth - keyWidth * 0.3, keys.top(), keyWidth * 0.6, keys.height() * 0.6);
+        QLinearGradient shade(key.left(), 0, key.right(), 0);
+        shade.setColorAt(0.0, QColor(10, 10, 12));
+        shade.setColorAt(0.5, QColor(62, 62, 68));
+        shade.setColorAt(1.0, QColor(10, 10, 12));
+        p.setBrush(shade);
+        p.drawRoundedRect(key, 0.8 * unit, 0.8 * unit);
+    }
+}
+
+// A whole note, gold, slanted like an engraved head, with its hollow.
+void PaintWholeNote(QPainter &p, const QPointF &centre, double unit)
+{
+    p.save();
+    p.translate(centre);
+    p.rotate(-18);
+    QRadialGradient shine(QPointF(-1.2 * unit, -1.2 * unit), 5 * unit);
+    shine.setColorAt(0.0, QColor(255, 236, 170));
+    shine.setColorAt(1.0, QColor(236, 176, 52));
+    p.setBrush(shine);
+    p.setPen(QPen(QColor(110, 72, 8), 0.45 * unit));
+    p.drawEllipse(QPointF(0, 0), 4.4 * unit, 3.0 * unit);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(24, 32, 66));
+    p.rotate(-40);
+    p.drawEllipse(QPointF(0, 0), 2.3 * unit, 1.3 * unit);
+    p.restore();
+}
+
+// The about box's picture, 255 x 261: the program's name over a staff with
+// two chords and a keyboard that holds the first, on the icon's lacquer.
+QImage AboutPicture()
+{
+    const int scale = 3;
+    const int width = 255;
+    const int height = 261;
+    QImage large = NewCanvas(width * scale, height * scale);
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const double u = scale; // one final pixel
+
+    // Lacquer, lit from above, with a faint cloudy depth.
+    QImage ground(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double t = double(y) / (height - 1);
+            QColor c = Mix(QColor(46, 64, 116), QColor(12, 17, 38), std::pow(t, 0.8));
+            const double dx = (x - width / 2.0) / width;
+            c = Shade(c, (1.0 - 0.35 * dx * dx) * (1.0 + 0.06 * Fractal(x, y, 70, 4, 211)));
+            ground.setPixel(x, y, c.rgb());
+        }
+    }
+    p.drawImage(QRectF(0, 0, width * u, height * u), ground);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 40), 1.0 * u));
+    p.drawRect(QRectF(0.5 * u, 0.5 * u, (width - 1) * u, (height - 1) * u));
+
+    // The name, cream with a warm glow, and what the program is for.
+    const QColor cream(240, 230, 204);
+    const QColor gold(250, 196, 70);
+    QFont title(QStringLiteral("DejaVu Serif"));
+    title.setBold(true);
+    title.setPixelSize(int(31 * u));
+    QPainterPath name;
+    name.addText(0, 0, title, QStringLiteral("Harmonova"));
+    name.translate(QPointF(width * u / 2, 40 * u) - QPointF(name.boundingRect().center().x(), 0));
+    QRadialGradient glow(QPointF(width * u / 2, 30 * u), 110 * u);
+    glow.setColorAt(0.0, QColor(250, 196, 70, 60));
+    glow.setColorAt(1.0, QColor(250, 196, 70, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(glow);
+    p.drawEllipse(QPointF(width * u / 2, 30 * u), 110 * u, 30 * u);
+    p.setBrush(QColor(0, 0, 0, 110));
+    p.drawPath(name.translated(1.2 * u, 1.5 * u));
+    QLinearGradient letters(0, 16 * u, 0, 42 * u);
+    letters.setColorAt(0.0, QColor(255, 248, 226));
+    letters.setColorAt(1.0, QColor(226, 206, 160));
+    p.setBrush(letters);
+    p.drawPath(name);
+
+    QFont small(QStringLiteral("DejaVu Sans"));
+    small.setPixelSize(int(11 * u));
+    p.setFont(small);
+    p.setPen(QColor(196, 206, 232));
+    p.drawText(QRectF(0, 48 * u, width * u, 16 * u), Qt::AlignCenter, QStringLiteral("Chords and scales at hand"));
+
+    // A staff with C major seventh and then F major, whole notes in gold.
+    const double left = 22 * u;
+    const double right = 233 * u;
+    const double gap = 8 * u;
+    const double top = 82 * u;
+    QLinearGradient fade(left, 0, right, 0);
+    fade.setColorAt(0.0, QColor(236, 226, 200, 60));
+    fade.setColorAt(0.12, QColor(236, 226, 200, 220));
+    fade.setColorAt(0.88, QColor(236, 226, 200, 220));
+    fade.setColorAt(1.0, QColor(236, 226, 200, 60));
+    p.setPen(QPen(QBrush(fade), 0.8 * u));
+    for (int i = 0; i < 5; ++i)
+        p.drawLine(QPointF(left, top + i * gap), QPointF(right, top + i * gap));
+    // Bar lines.
+    p.setPen(QPen(QColor(236, 226, 200, 200), 0.9 * u));
+    for (const double x : {128.0 * u, 231.0 * u})
+        p.drawLine(QPointF(x, top), QPointF(x, top + 4 * gap));
+    // Treble-clef staff positions: the bottom line is E, each half gap a step.
+    const auto step = [&](int fromBottomLine) { return top + 4 * gap - fromBottomLine * gap / 2; };
+    // C4 needs a ledger line below the staff.
+    p.setPen(QPen(QColor(236, 226, 200, 220), 0.8 * u));
+    p.drawLine(QPointF(74 * u, step(-2)), QPointF(92 * u, step(-2)));
+    for (const int s : {-2, 0, 2, 4}) // C E G B
+        PaintWholeNote(p, QPointF(83 * u, step(s)), u);
+    for (const int s : {1, 3, 5}) // F A C
+        PaintWholeNote(p, QPointF(180 * u, step(s)), u);
+
+    // Chord names above the staff, as the main window writes them.
+    QFont chordFont(QStringLiteral("DejaVu Sans"));
+    chordFont.setBold(true);
+    chordFont.setPixelSize(int(10 * u));
+    p.setFont(chordFont);
+    p.setPen(gold);
+    p.drawText(QRectF(58 * u, 64 * u, 50 * u, 14 * u), Qt::AlignCenter, QStringLiteral("CMaj7"));
+    p.drawText(QRectF(155 * u, 64 * u, 50 * u, 14 * u), Qt::AlignCenter, QStringLiteral("F"));
+
+    // Two octaves of keys holding the first chord.
+    PaintKeyboard(p, QRectF(20 * u, 148 * u, 215 * u, 70 * u), 14, {0, 2, 4, 6}, u);
+    // The case's felt strip behind the keys.
+    QLinearGradient felt(0, 144 * u, 0, 149 * u);
+    felt.setColorAt(0.0, QColor(132, 30, 42));
+    felt.setColorAt(1.0, QColor(70, 14, 22));
+    p.setPen(Qt::NoPen);
+    p.setBrush(felt);
+    p.drawRect(QRectF(18.8 * u, 144.5 * u, 217.4 * u, 3.5 * u));
+
+    small.setPixelSize(int(10 * u));
+    p.setFont(small);
+    p.setPen(cream);
+    p.drawText(QRectF(0, 231 * u, width * u, 14 * u), Qt::AlignCenter, QStringLiteral("Version 3.1"));
+    p.setPen(QColor(150, 164, 200));
+    small.setPixelSize(int(9 * u));
+    p.setFont(small);
+    p.drawText(QRectF(0, 244 * u, width * u, 12 * u), Qt::AlignCenter, QStringLiteral("For musicians, by musicians"));
+    p.end();
+    return Reduce(large, width, height).convertToFormat(QImage::Format_RGB32);
+}
+
+// The mail link: a closed envelope, 18 x 9, on a clear ground.
+QImage MailPicture()
+{
+    const int scale = 8;
+    QImage large = NewCanvas(18 * scale, 9 * scale);
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double u = scale;
+    const QRectF body(0.6 * u, 0.6 * u, 16.8 * u, 7.8 * u);
+    QLinearGradient paper(0, body.top(), 0, body.bottom());
+    paper.setColorAt(0.0, QColor(255, 252, 240));
+    paper.setColorAt(1.0, QColor(222, 212, 186));
+    p.setBrush(paper);
+    p.setPen(QPen(QColor(90, 70, 40), 0.9 * u));
+    p.drawRoundedRect(body, 0.8 * u, 0.8 * u);
+    // The flap, meeting in the middle, with a red seal.
+    QPainterPath flap;
+    flap.moveTo(body.topLeft() + QPointF(0.4 * u, 0.4 * u));
+    flap.lineTo(QPointF(body.center().x(), body.top() + 4.6 * u));
+    flap.lineTo(body.topRight() + QPointF(-0.4 * u, 0.4 * u));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(120, 96, 60), 0.8 * u, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(flap);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(196, 36, 40));
+    p.drawEllipse(QPointF(body.center().x(), body.top() + 4.4 * u), 1.5 * u, 1.5 * u);
+    p.end();
+    return Reduce(large, 18, 9).convertToFormat(QImage::Format_ARGB32);
+}
+
+// The web site link: a small globe, 16 x 17, on a clear ground.
+QImage HomepagePicture()
+{
+    const int scale = 8;
+    QImage large = NewCanvas(16 * scale, 17 * scale);
+    QPainter p(&large);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double u = scale;
+    const QPointF centre(8 * u, 8.5 * u);
+    const double radius = 7.2 * u;
+    QRadialGradient sea(centre + QPointF(-2.5 * u, -2.5 * u), radius * 1.6);
+    sea.setColorAt(0.0, QColor(150, 206, 255));
+    sea.setColorAt(0.6, QColor(40, 110, 200));
+    sea.setColorAt(1.0, QColor(12, 40, 100));
+    p.setPen(QPen(QColor(10, 30, 70), 0.7 * u));
+    p.setBrush(sea);
+    p.drawEllipse(centre, radius, radius);
+    // Meridians and parallels.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(220, 240, 255, 170), 0.55 * u));
+    p.drawEllipse(centre, radius * 0.45, radius);
+    p.drawLine(QPointF(centre.x(), centre.y() - radius), QPointF(centre.x(), centre.y() + radius));
+    p.drawLine(QPointF(centre.x() - radius, centre.y()), QPointF(centre.x() + radius, centre.y()));
+    for (const double y : {-0.55, 0.55}) {
+        const double half = radius * std::sqrt(1 - y * y);
+        p.drawLine(QPointF(centre.x() - half, centre.y() + y * radius),
+                   QPointF(centre.x() + half, centre.y() + y * radius));
+    }
+    // A gloss on the upper left.
+    QRadialGradient gloss(centre + QPointF(-2.6 * u, -3.0 * u), 3.5 * u);
+    gloss.setColorAt(0.0, QColor(255, 255, 255, 150));
+    gloss.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(gloss);
+    p.drawEllipse(centre + QPointF(-2.6 * u, -3.0 * u), 3.5 * u, 3.5 * u);
+    p.end();
+    return Reduce(large, 16, 17).convertToFormat(QImage::Format_ARGB32);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -587,6 +830,7 @@ int main(int argc, char **argv)
     const bool ok = Save(KeyboardCase(), folder, "keyboard.png") && Save(PlayStrip(), folder, "play.png") &&
                     Save(Rocker(true), folder, "switch_on.png") && Save(Rocker(false), folder, "switch_off.png") &&
                     Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png") &&
-                    Save(ChordButton(), folder, "chord.png");
+                    Save(ChordButton(), folder, "chord.png") && Save(AboutPicture(), folder, "about.png") &&
+                    Save(MailPicture(), folder, "mail.png") && Save(HomepagePicture(), folder, "homepage.png");
     return ok ? 0 : 1;
 }
