@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
+
 TAboutBox *AboutBox = nullptr;
 
 namespace {
@@ -152,6 +154,22 @@ QString AvailableVersion(const QByteArray &reply)
     return close < 0 ? QString() : text.first(close + 1);
 }
 
+// A site that answers with something else than its version file (a login
+// page put in the way by a public network, say) must not fill the screen
+// with it: the message shows the first line of the text, shortened.
+QString Displayed(const QString &available)
+{
+    constexpr qsizetype MaxLength = 40;
+    qsizetype end = available.size();
+    for (const char lineBreak : {'\r', '\n'})
+        if (const qsizetype at = available.indexOf(QLatin1Char(lineBreak)); at >= 0)
+            end = std::min(end, at);
+    QString line = available.first(end);
+    if (line.size() > MaxLength)
+        line = line.first(MaxLength) + QStringLiteral("...");
+    return line;
+}
+
 QString VersionMessage(const QString &available)
 {
     const QString mine = QString::fromLatin1(ProgramVersion);
@@ -159,9 +177,9 @@ QString VersionMessage(const QString &available)
         return MessagesInEnglish() ? QStringLiteral("You are up-to-date.") : QStringLiteral("Vous êtes à jour.");
     if (MessagesInEnglish())
         return QStringLiteral("New version available in web site\rYour version: ") + mine +
-               QStringLiteral("\rAvailable version: ") + available;
+               QStringLiteral("\rAvailable version: ") + Displayed(available);
     return QStringLiteral("Nouvelle version disponible sur le site web\rVotre version: ") + mine +
-           QStringLiteral("\rNouvelle version: ") + available;
+           QStringLiteral("\rNouvelle version: ") + Displayed(available);
 }
 
 } // namespace
