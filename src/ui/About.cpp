@@ -17,8 +17,6 @@
 #include <QScreen>
 #include <QUrl>
 
-#include <algorithm>
-
 TAboutBox *AboutBox = nullptr;
 
 namespace {
@@ -154,22 +152,6 @@ QString AvailableVersion(const QByteArray &reply)
     return close < 0 ? QString() : text.first(close + 1);
 }
 
-// A site that answers with something else than its version file (a login
-// page put in the way by a public network, say) must not fill the screen
-// with it: the message shows the first line of the text, shortened.
-QString Displayed(const QString &available)
-{
-    constexpr qsizetype MaxLength = 40;
-    qsizetype end = available.size();
-    for (const char lineBreak : {'\r', '\n'})
-        if (const qsizetype at = available.indexOf(QLatin1Char(lineBreak)); at >= 0)
-            end = std::min(end, at);
-    QString line = available.first(end);
-    if (line.size() > MaxLength)
-        line = line.first(MaxLength) + QStringLiteral("...");
-    return line;
-}
-
 QString VersionMessage(const QString &available)
 {
     const QString mine = QString::fromLatin1(ProgramVersion);
@@ -177,9 +159,9 @@ QString VersionMessage(const QString &available)
         return MessagesInEnglish() ? QStringLiteral("You are up-to-date.") : QStringLiteral("Vous êtes à jour.");
     if (MessagesInEnglish())
         return QStringLiteral("New version available in web site\rYour version: ") + mine +
-               QStringLiteral("\rAvailable version: ") + Displayed(available);
+               QStringLiteral("\rAvailable version: ") + available;
     return QStringLiteral("Nouvelle version disponible sur le site web\rVotre version: ") + mine +
-           QStringLiteral("\rNouvelle version: ") + Displayed(available);
+           QStringLiteral("\rNouvelle version: ") + available;
 }
 
 } // namespace
