@@ -7,17 +7,32 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 bool PlayAtOnce = false;
 QString ArpeggioDirection;
 std::weak_ptr<TMidiThread> LastMidiThread;
 
 namespace {
+
+// Playbacks are numbered as they are started; a stop takes a number too. A
+// playback whose number is no longer the newest has been overtaken and sends
+// nothing more: the newest playback alone decides what sounds.
+std::atomic<uint64_t> NewestPlayback{0};
+// The number of the playback whose body the user-interface thread is about
+// to run, 0 outside a body; the body's PlayChordNotes takes it.
+uint64_t PlaybackToRun = 0;
+
+bool Overtaken(uint64_t playback)
+{
+    return NewestPlayback.load() != playback;
+}
 
 constexpr int NoteOff = 0x80;
 constexpr int NoteOn = 0x90;
@@ -90,19 +105,20 @@ int MidiNote(int key)
     return Byte(key + KeyToNote + model::Detune);
 }
 
-// What a slot's note-on carried. A note-off goes out as its note-on did, so
-// that changing the channel or the transposition in Setup while a chord
-// sounds cannot leave that chord hanging.
+// Every note-on as it went out, by slot, for as long as its note sounds. A
+// note-off goes out as its note-on did, so that changing the channel or the
+// transposition in Setup while a chord sounds cannot leave that chord hanging.
 struct TSentNote {
     int key = 0; // 0: nothing known for the slot
     int channel = 0;
     int note = 0;
 };
 using TSentNotes = model::Array<TSentNote, model::TNoteSlots::Low, model::TNoteSlots::High>;
-TSentNotes SentThisTime; // this playback's note-ons, by slot
 TSentNotes SentSounding; // the note-ons of the notes in SoundingNotes, by slot
 
-void SwitchOffSoundingNotes(TMidiOutput &output)
+// Each note is forgotten as its note-off goes out, so an output that
+// refuses one leaves the rest to the next playback.
+void SwitchOffNotes(TMidiOutput &output)
 {
     for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot) {
         const int key = model::SoundingNotes[slot].Note;
@@ -113,33 +129,31 @@ void SwitchOffSoundingNotes(TMidiOutput &output)
             output.SendShort(Byte(NoteOff + sent.channel), sent.note, Velocity);
         else
             output.SendShort(Byte(NoteOff + model::MidiChannel), MidiNote(key), Velocity);
+        model::SoundingNotes[slot].Note = 0;
+        SentSounding[slot] = {};
     }
 }
 
-void PlayNotes(TMidiOutput &output, bool ascending)
+void PlayNotes(TMidiOutput &output, bool ascending, uint64_t playback)
 {
     constexpr int First = model::TNoteSlots::Low;
     constexpr int Last = model::TNoteSlots::High;
-    SentThisTime = {};
     for (int visited = 0; visited <= Last - First; ++visited) {
+        // A playback started during the last wait, or the program's end,
+        // has taken over.
+        if (Overtaken(playback))
+            return;
         const int slot = ascending ? First + visited : Last - visited;
-        // Read afresh: a playback run during the last wait may have changed them.
+        // Read afresh: something run during the last wait may have changed them.
         const int key = model::ChordNotes[slot].Note;
         if (key == 0)
             continue;
-        SentThisTime[slot] = {key, model::MidiChannel, MidiNote(key)};
-        output.SendShort(Byte(NoteOn + model::MidiChannel), MidiNote(key), Velocity);
+        const TSentNote sent{key, model::MidiChannel, MidiNote(key)};
+        output.SendShort(Byte(NoteOn + sent.channel), sent.note, Velocity);
+        model::SoundingNotes[slot].Note = key;
+        SentSounding[slot] = sent;
         if (!PlayAtOnce)
             model::Delay(model::Speed);
-    }
-}
-
-void RememberSoundingNotes()
-{
-    for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot) {
-        const int key = model::ChordNotes[slot].Note;
-        model::SoundingNotes[slot].Note = key;
-        SentSounding[slot] = SentThisTime[slot].key == key ? SentThisTime[slot] : TSentNote{};
     }
 }
 
@@ -147,18 +161,28 @@ void RememberSoundingNotes()
 
 void PlayChordNotes(TMidiOutput *output)
 {
+    const uint64_t started = std::exchange(PlaybackToRun, 0);
     if (!output)
         return;
-    SwitchOffSoundingNotes(*output);
-    PlayNotes(*output, ArpeggioDirection == QLatin1String("up"));
-    RememberSoundingNotes();
+    // Called outside a playback thread's body, it is a playback started now.
+    const uint64_t playback = started != 0 ? started : ++NewestPlayback;
+    if (Overtaken(playback))
+        return;
+    SwitchOffNotes(*output);
+    PlayNotes(*output, ArpeggioDirection == QLatin1String("up"), playback);
+}
+
+void SwitchOffSoundingNotes(TMidiOutput *output)
+{
+    if (output && output->DeviceHandle())
+        SwitchOffNotes(*output);
 }
 
 // ---------------------------------------------------------------------------
 // The playback thread
 
-TMidiThread::TMidiThread(TPrivate, std::function<void()> body, uint64_t generation, uint64_t ticket)
-    : FBody(std::move(body)), FGeneration(generation), FTicket(ticket)
+TMidiThread::TMidiThread(TPrivate, std::function<void()> body, uint64_t generation, uint64_t ticket, uint64_t playback)
+    : FBody(std::move(body)), FGeneration(generation), FTicket(ticket), FPlayback(playback)
 {
 }
 
@@ -169,7 +193,8 @@ std::shared_ptr<TMidiThread> TMidiThread::Start(std::function<void()> body)
     {
         std::lock_guard lock(threads.mutex);
         StopWhenApplicationEnds(threads);
-        thread = std::make_shared<TMidiThread>(TPrivate{}, std::move(body), threads.generation, threads.nextTicket++);
+        thread = std::make_shared<TMidiThread>(TPrivate{}, std::move(body), threads.generation, threads.nextTicket++,
+                                               ++NewestPlayback);
         ++threads.live;
     }
     try {
@@ -221,12 +246,14 @@ void TMidiThread::Synchronized()
         if (Abandoned())
             return;
     }
+    const uint64_t outer = std::exchange(PlaybackToRun, FPlayback);
     try {
         FBody();
     } catch (const std::exception &) {
         // It goes back to the thread, which ends with it: a playback the
         // output refused is silent.
     }
+    PlaybackToRun = outer;
     {
         std::lock_guard lock(Threads().mutex);
         FDone = true;
@@ -237,6 +264,10 @@ void TMidiThread::Synchronized()
 void StopMidiThreads()
 {
     TThreads &threads = Threads();
+    // A playback waiting between two notes returns from its wait at once
+    // and, overtaken, sends nothing more.
+    ++NewestPlayback;
+    model::CancelDelays();
     std::unique_lock lock(threads.mutex);
     ++threads.generation;
     // The abandoned threads never post: the next thread started has the turn.

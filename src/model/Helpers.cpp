@@ -3,7 +3,6 @@
 #include "model/Declare.h"
 #include "platform/Exception.h"
 #include "platform/Registry.h"
-#include "platform/TickCount.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -11,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <thread>
@@ -43,18 +43,30 @@ void TakeHttpEntry(const QString &proxy, qsizetype at)
     ProxyPort = colon < 0 ? 80 : StrToInt(entry.mid(colon + 1));
 }
 
-// Sleeps until an event arrives or the time is up, then processes what came.
-void ProcessEventsWithin(uint32_t milliseconds)
+using Clock = std::chrono::steady_clock;
+
+// Raised by CancelDelays: a wait that sees it change returns.
+std::atomic<uint64_t> DelaysCancelled{0};
+
+// Qt's timers count whole milliseconds and may wake up to one late, so the
+// event loop is left a little early and the last stretch is slept out on
+// the clock itself: a click waits at most that long to be handled.
+constexpr auto SleptOut = std::chrono::milliseconds(2);
+
+// Sleeps until an event arrives or the time left is nearly up, then
+// processes what came.
+void ProcessEventsWithin(Clock::duration left)
 {
-    const int bounded = static_cast<int>(std::min<uint32_t>(milliseconds, INT_MAX));
-    if (!QAbstractEventDispatcher::instance()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(bounded));
+    const int64_t early = std::chrono::duration_cast<std::chrono::milliseconds>(left - SleptOut).count();
+    if (early <= 0 || !QAbstractEventDispatcher::instance()) {
+        // Short slices, so that a cancel from another thread is seen soon.
+        std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(10)));
         return;
     }
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
-    deadline.start(bounded);
+    deadline.start(static_cast<int>(std::min<int64_t>(early, INT_MAX)));
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
@@ -85,14 +97,26 @@ bool MidiOutConfigured()
 
 void Delay(int milliseconds)
 {
-    const uint32_t start = platform::GetTickCount();
-    // The count moves in whole milliseconds, so the wait may have begun just
-    // before a tick: one tick more makes sure the full time has passed.
-    const uint32_t ticks = milliseconds > 0 ? static_cast<uint32_t>(milliseconds) + 1 : 0;
+    // A deadline on the monotonic clock: neither the millisecond steps of the
+    // tick count nor its wrap can stretch or end the wait.
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    const uint64_t cancelled = DelaysCancelled.load();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    // Unsigned subtraction gives the time passed across the count's wrap.
-    for (uint32_t passed = platform::GetTickCount() - start; passed < ticks; passed = platform::GetTickCount() - start)
-        ProcessEventsWithin(ticks - passed);
+    while (DelaysCancelled.load() == cancelled) {
+        const Clock::duration left = deadline - Clock::now();
+        if (left <= Clock::duration::zero())
+            return;
+        ProcessEventsWithin(left);
+    }
+}
+
+void CancelDelays()
+{
+    ++DelaysCancelled;
+    // A wait asleep in the event loop wakes up to see it.
+    if (const QCoreApplication *application = QCoreApplication::instance())
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(application->thread()))
+            dispatcher->wakeUp();
 }
 
 } // namespace model

@@ -19,6 +19,13 @@ bool MidiOutConfigured();
 // Returns after at least the given milliseconds, processing the thread's
 // events meanwhile (so any handler may run, even another playback); events
 // are processed at least once, also for 0 or less. Between events it sleeps.
+// The time is measured on a monotonic clock finer than a millisecond, so the
+// wait overshoots by a fraction of a millisecond, not by a whole one.
 void Delay(int milliseconds);
+
+// Makes every Delay waiting now return at once, however much of its time is
+// left, also when called from another thread; later waits run their full
+// time. For the program's end: a long arpeggio must not keep it alive.
+void CancelDelays();
 
 } // namespace model

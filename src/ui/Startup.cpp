@@ -33,10 +33,12 @@ TProgramWindows::~TProgramWindows()
 
 void TProgramWindows::End()
 {
-    // No playback is left waiting for an event loop that has ended.
+    // No playback is left waiting for an event loop that has ended, and one
+    // waiting between two notes returns at once without another note: the
+    // program ends however long Speed is.
     StopMidiThreads();
-    // A playback running in a wait between two notes is refused its next
-    // note: the event loop is not held up until its arpeggio is over.
+    // An external synthesizer must not be left holding the last chord.
+    platform::RunGuarded([this] { SwitchOffSoundingNotes(FMidiSetup->Midi_IF_Output); });
     platform::RunGuarded([this] {
         FMidiSetup->CloseInput();
         FMidiSetup->CloseOutput();

@@ -27,7 +27,8 @@ public:
     TFrmMidiSetup &MidiSetup() const { return *FMidiSetup; }
 
     // The program ends, as it does when the main window closes: playbacks
-    // not run yet never run, one running stops at its next note, and the
+    // not run yet never run, one running returns from its wait at once and
+    // sends nothing more, the notes still sounding are switched off, and the
     // MIDI devices close.
     void End();
 

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -224,23 +225,30 @@ INSTANTIATE_TEST_SUITE_P(Playback, PlayChordNotesWaits,
                              WaitCase{"AtOnceUp", true, "up", {"90 30 40", "90 34 40", "90 37 40"}, {}}),
                          [](const testing::TestParamInfo<WaitCase> &info) { return info.param.name; });
 
-TEST_F(PlayChordNotesTest, AnArpeggioGoesOnOverWhateverTheSlotsHoldAfterAWait)
+TEST_F(PlayChordNotesTest, AnArpeggioGoesOnOverWhateverTheSlotsHoldAndTheNextSwitchesOffWhatWentOut)
 {
     model::ChordNotes = Slots(CMajor);
     PlayAtOnce = false;
     ArpeggioDirection = "up";
 
-    // During the first wait another selection changes the chord on show and
-    // the way of playing; the direction was read once, before the notes.
+    // During the first wait the chord on show and the way of playing change
+    // without a new playback; the direction was read once, before the notes.
     PlayProbingWaits([](int wait) {
         if (wait != 1)
             return;
         model::ChordNotes = Slots(DMinor);
         ArpeggioDirection = "down";
     });
-
     EXPECT_EQ(Sent(), (Messages{"90 30 40", "90 35 40", "90 39 40"}));
-    EXPECT_EQ(model::SoundingNotes, Slots(DMinor));
+    EXPECT_EQ(model::SoundingNotes, Slots({{1, 13}, {3, 18}, {5, 22}}));
+
+    // The C that went out is switched off, not the D the slot holds now.
+    platform::loopback::ClearSent();
+    PlayAtOnce = true;
+    model::ChordNotes = {};
+    PlayChordNotes(output.get());
+    EXPECT_EQ(Sent(), (Messages{"80 30 40", "80 35 40", "80 39 40"}));
+    EXPECT_EQ(model::SoundingNotes, model::TNoteSlots{});
 }
 
 TEST_F(PlayChordNotesTest, PlayingAtOnceTakesEffectAtTheNextNote)
@@ -253,6 +261,105 @@ TEST_F(PlayChordNotesTest, PlayingAtOnceTakesEffectAtTheNextNote)
 
     EXPECT_EQ(sentAtWaits, (std::vector<std::size_t>{1}));
     EXPECT_EQ(Sent().size(), 3u);
+}
+
+// ---------------------------------------------------------------------------
+// A playback overtaken during its wait
+
+const SlotKeys DMajor = {{1, 15}, {3, 19}, {5, 22}};
+
+struct OvertakeCase {
+    const char *name;
+    const char *firstDirection;
+    int overtakenInWait;
+    bool secondAtOnce;
+    const char *secondDirection;
+    Messages expected;
+};
+
+class PlaybackOvertaken : public PlayChordNotesTest, public testing::WithParamInterface<OvertakeCase> {};
+
+// A click during an arpeggio starts a playback that runs inside the
+// arpeggio's wait, or just after it when its thread is slow to hand over:
+// either way the arpeggio sends nothing more, the notes that went out are
+// switched off once, and the newest chord alone is left sounding.
+TEST_P(PlaybackOvertaken, SendsNothingAfterItsWaitAndTheNewestChordAloneSounds)
+{
+    const OvertakeCase &c = GetParam();
+    model::Speed = 20;
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = QString::fromLatin1(c.firstDirection);
+
+    PlayProbingWaits([&](int wait) {
+        if (wait != c.overtakenInWait)
+            return;
+        model::ChordNotes = Slots(DMajor);
+        PlayAtOnce = c.secondAtOnce;
+        ArpeggioDirection = QString::fromLatin1(c.secondDirection);
+        TMidiThread::Start([this] { PlayChordNotes(output.get()); });
+    });
+    ASSERT_TRUE(WaitFor([] { return LiveMidiThreads() == 0; }));
+
+    EXPECT_EQ(Sent(), c.expected);
+    EXPECT_EQ(model::SoundingNotes, Slots(DMajor));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Playback, PlaybackOvertaken,
+    testing::Values(
+        OvertakeCase{"UpByUp", "up", 1, false, "up", {"90 30 40", "80 30 40", "90 32 40", "90 36 40", "90 39 40"}},
+        OvertakeCase{"DownByDown",
+                     "down",
+                     2,
+                     false,
+                     "down",
+                     {"90 37 40", "90 34 40", "80 34 40", "80 37 40", "90 39 40", "90 36 40", "90 32 40"}},
+        OvertakeCase{
+            "DownByABlockChord", "down", 1, true, "", {"90 37 40", "80 37 40", "90 39 40", "90 36 40", "90 32 40"}},
+        // Overtaken in the wait after its last note: it had nothing more to send.
+        OvertakeCase{"UpAfterItsLastNote",
+                     "up",
+                     3,
+                     true,
+                     "",
+                     {"90 30 40", "90 34 40", "90 37 40", "80 30 40", "80 34 40", "80 37 40", "90 39 40", "90 36 40",
+                      "90 32 40"}}),
+    [](const testing::TestParamInfo<OvertakeCase> &info) { return info.param.name; });
+
+TEST_F(PlayChordNotesTest, AStopDuringTheLongestWaitEndsTheArpeggioAtOnceAndItsNotesCanBeSwitchedOff)
+{
+    // The program ends while the arpeggio waits 2^31 - 1 ms after its first note.
+    model::Speed = INT_MAX;
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    PlayProbingWaits([](int) { StopMidiThreads(); });
+    EXPECT_EQ(Sent(), (Messages{"90 30 40"}));
+    EXPECT_EQ(model::SoundingNotes, Slots({{1, 13}}));
+
+    SwitchOffSoundingNotes(output.get());
+    EXPECT_EQ(Sent(), (Messages{"90 30 40", "80 30 40"}));
+    EXPECT_EQ(model::SoundingNotes, model::TNoteSlots{});
+
+    // Nothing sounds any more: a second call sends nothing.
+    SwitchOffSoundingNotes(output.get());
+    EXPECT_EQ(Sent().size(), 2u);
+}
+
+TEST_F(PlayChordNotesTest, SwitchingOffAtTheEndSendsNothingToAClosedOutputOrWithoutOne)
+{
+    model::ChordNotes = Slots(CMajor);
+    PlayChordNotes(output.get());
+    platform::loopback::ClearSent();
+    output->Close();
+
+    SwitchOffSoundingNotes(output.get());
+    SwitchOffSoundingNotes(nullptr);
+
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
 }
 
 // ---------------------------------------------------------------------------
@@ -270,7 +377,7 @@ TEST_F(PlayChordNotesTest, AClosedOutputEndsThePlaybackWithTheSoundingNotesKept)
     EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
 }
 
-TEST_F(PlayChordNotesTest, AnOutputClosedDuringAnArpeggioEndsItThere)
+TEST_F(PlayChordNotesTest, AnOutputClosedDuringAnArpeggioEndsItThereWithItsFirstNoteKnownToSound)
 {
     model::ChordNotes = Slots(CMajor);
     PlayAtOnce = false;
@@ -279,7 +386,7 @@ TEST_F(PlayChordNotesTest, AnOutputClosedDuringAnArpeggioEndsItThere)
     EXPECT_THROW(PlayProbingWaits([this](int) { output->Close(); }), EmidioutputError);
 
     EXPECT_EQ(Sent(), (Messages{"90 30 40"}));
-    EXPECT_EQ(model::SoundingNotes, model::TNoteSlots{});
+    EXPECT_EQ(model::SoundingNotes, Slots({{1, 13}}));
 }
 
 TEST_F(PlayChordNotesTest, WithoutAnOutputNothingHappens)

@@ -10,7 +10,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <climits>
+#include <thread>
+
 #include <sys/resource.h>
 
 using namespace model;
@@ -260,4 +264,46 @@ TEST(Delay, SleepsBetweenEvents)
     model::Delay(200);
     const double wall = static_cast<double>(MillisecondsSince(start));
     EXPECT_LT(cpuMilliseconds() - cpuBefore, wall / 2);
+}
+
+// The program's end must not wait out an arpeggio of the longest Speed:
+// every wait under way returns, whoever cancels, and the next one runs its
+// full time again.
+TEST(Delay, ACancelEndsEveryWaitUnderWayButNotTheNextOne)
+{
+    enum class From { HandlerDuringTheWait, AnotherThread, HandlerOfANestedWait };
+    for (const From from : {From::HandlerDuringTheWait, From::AnotherThread, From::HandlerOfANestedWait}) {
+        std::atomic<bool> waiting = false;
+        bool nestedReturned = false;
+        // Runs once the wait has begun: a cancel before it would not be for it.
+        QTimer::singleShot(0, [&] {
+            switch (from) {
+            case From::HandlerDuringTheWait:
+                CancelDelays();
+                break;
+            case From::AnotherThread:
+                waiting = true;
+                break;
+            case From::HandlerOfANestedWait:
+                QTimer::singleShot(0, [] { CancelDelays(); });
+                Delay(INT_MAX);
+                nestedReturned = true;
+                break;
+            }
+        });
+        std::thread canceller([&] {
+            if (from != From::AnotherThread)
+                return;
+            while (!waiting)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            CancelDelays();
+        });
+        Delay(INT_MAX);
+        canceller.join();
+        EXPECT_EQ(nestedReturned, from == From::HandlerOfANestedWait) << static_cast<int>(from);
+
+        const auto start = Clock::now();
+        Delay(50);
+        EXPECT_GE(MillisecondsSince(start), 50) << static_cast<int>(from);
+    }
 }

@@ -1,7 +1,8 @@
 // The whole program with the loopback driver: the start-up order that lets
 // the first chord reach the output once events are handled, a click that
-// plays the next chord, and an end that neither hangs nor leaves a device
-// open while playbacks still wait.
+// plays the next chord, clicks that interrupt arpeggios, and an end that
+// neither hangs nor leaves a device open or a note sounding while playbacks
+// still wait.
 #include "MainWindowFixture.h"
 
 #include "midi/ThreadUnit.h"
@@ -10,12 +11,19 @@
 #include "ui/Startup.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <array>
+#include <climits>
 #include <cstdlib>
 #include <functional>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -130,32 +138,192 @@ TEST_F(Program, EndsWhilePlaybacksStillWaitAndNoneOfThemPlaysAfterwards)
     EXPECT_EQ(Logged(), QStringList{"C1 00"});
 }
 
-TEST_F(Program, ClosingTheMainWindowStopsAnArpeggioAtItsNextNote)
+// The longest Speed there is would hold the program for 24 days after its
+// window closed.
+TEST_F(Program, ClosingTheMainWindowDuringTheLongestWaitEndsAtOnceAndSwitchesItsNoteOff)
 {
+    Store("ListenType", 1);
+    Store("Speed", INT_MAX);
     Start();
     TFormMain &main = program->FormMain();
-    main.show();
-    ASSERT_TRUE(WaitForLogged(4));
-    model::ListenType = 1;
-    model::Speed = 1000;
-    model::SoundingNotes = {};
 
-    // The user closes the window while the arpeggio waits after its first note.
+    // The user closes the window while the first chord's arpeggio waits
+    // after its first note.
+    QElapsedTimer sinceClose;
     QTimer closer;
     closer.setInterval(1);
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (Logged().size() > 4)
-            main.close();
+        if (Logged().size() < 2)
+            return;
+        closer.stop();
+        sinceClose.start();
+        main.close();
     });
     closer.start();
-    main.PlayCurrent();
-    ASSERT_TRUE(WaitFor([] { return LiveMidiThreads() == 0; }));
+    main.show();
+    ASSERT_TRUE(WaitFor([&] { return sinceClose.isValid() && LiveMidiThreads() == 0; }));
+    // Far below Speed: the bound only allows for a busy machine.
+    EXPECT_LT(sinceClose.elapsed(), 5000);
     HandlePostedEvents();
 
-    EXPECT_EQ(Logged().mid(4), QStringList{"91 30 40"});
+    EXPECT_EQ(Logged(), QStringList({"C1 00", "91 30 40", "81 30 40"}));
     EXPECT_FALSE(platform::loopback::Feed({0xFE})) << "the input is closed";
     EXPECT_TRUE(errors.isEmpty());
 }
+
+// ---------------------------------------------------------------------------
+// Clicks while chords play
+
+// What a click script does to the main window, and when.
+struct ClickStep {
+    int atMs;
+    std::function<void(TFormMain &)> act;
+};
+
+struct ClickScript {
+    const char *name;
+    int listenType;
+    int speed;
+    std::vector<ClickStep> steps;
+};
+
+[[maybe_unused]] void PrintTo(const ClickScript &script, std::ostream *os)
+{
+    *os << script.name;
+}
+
+void ClickLine(TOwnerDrawList *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+ClickStep Root(int atMs, int row)
+{
+    return {atMs, [row](TFormMain &main) { ClickLine(main.ChordRoot, row); }};
+}
+
+ClickStep Chord(int atMs, int row)
+{
+    return {atMs, [row](TFormMain &main) { ClickLine(main.ChordName, row); }};
+}
+
+// A press on a playback switch that is off turns it on and plays the chord
+// in its manner.
+ClickStep Switch(int atMs, TImgSwitch *TFormMain::*which)
+{
+    return {atMs, [which](TFormMain &main) {
+                TImgSwitch *playback = main.*which;
+                if (!playback->StateOn())
+                    QTest::mouseClick(playback, Qt::LeftButton, {}, playback->rect().center());
+            }};
+}
+
+// Sixty clicks on roots, chord types and playback switches, a few tens of
+// milliseconds apart, as a user trying chords quickly makes them.
+std::vector<ClickStep> RandomClicks()
+{
+    std::mt19937 random(20261210);
+    std::vector<ClickStep> steps;
+    int at = 0;
+    for (int i = 0; i < 60; ++i) {
+        at += static_cast<int>(random() % 80);
+        switch (random() % 6) {
+        case 0:
+            steps.push_back(Switch(at, std::array{&TFormMain::BtnAccord, &TFormMain::BtnAccordUp,
+                                                  &TFormMain::BtnAccordDown}[random() % 3]));
+            break;
+        case 1:
+        case 2:
+            steps.push_back(Chord(at, static_cast<int>(random() % 12)));
+            break;
+        default:
+            steps.push_back(Root(at, static_cast<int>(random() % 12)));
+        }
+    }
+    return steps;
+}
+
+class ProgramClicks : public Program, public testing::WithParamInterface<ClickScript> {
+protected:
+    using Notes = std::multiset<std::pair<int, int>>; // channel, note
+
+    // Replays the log as a synthesizer hears it: the notes left sounding,
+    // and every note-on that came while its note already sounded.
+    void Replay(Notes &sounding, QStringList &sentTwice) const
+    {
+        for (const QString &message : Logged()) {
+            const QStringList bytes = message.split(' ');
+            if (bytes.size() != 3)
+                continue;
+            const int status = bytes[0].toInt(nullptr, 16);
+            const std::pair<int, int> note{status & 0x0F, bytes[1].toInt(nullptr, 16)};
+            if ((status & 0xF0) == 0x90) {
+                if (sounding.count(note))
+                    sentTwice << message;
+                sounding.insert(note);
+            } else if ((status & 0xF0) == 0x80 && sounding.count(note)) {
+                sounding.erase(sounding.find(note));
+            }
+        }
+    }
+
+    static Notes ShownChord()
+    {
+        Notes notes;
+        for (const model::TNoteSlot &slot : model::ChordNotes)
+            if (slot.Note != 0)
+                notes.insert({model::MidiChannel & 0x0F, (slot.Note + 35 + model::Detune) & 0xFF});
+        return notes;
+    }
+};
+
+// However the clicks fall into the waits of the arpeggios they interrupt,
+// every note-on gets its note-off except the chord on show, no note is sent
+// again while it sounds, and the program's end switches the last chord off.
+TEST_P(ProgramClicks, LeaveExactlyTheChordOnShowSoundingEachNoteOnce)
+{
+    const ClickScript &script = GetParam();
+    Store("ListenType", script.listenType);
+    Store("Speed", script.speed);
+    Start();
+    TFormMain &main = program->FormMain();
+    main.show();
+
+    std::size_t done = 0;
+    for (const ClickStep &step : script.steps)
+        QTimer::singleShot(step.atMs, &main, [&] {
+            step.act(main);
+            ++done;
+        });
+    ASSERT_TRUE(WaitFor([&] { return done == script.steps.size() && LiveMidiThreads() == 0; }));
+    HandlePostedEvents();
+
+    Notes sounding;
+    QStringList sentTwice;
+    Replay(sounding, sentTwice);
+    EXPECT_EQ(sounding, ShownChord()) << main.LabelChord->text().toStdString();
+    EXPECT_EQ(sentTwice, QStringList());
+    EXPECT_TRUE(errors.isEmpty());
+
+    program.reset();
+    sounding.clear();
+    Replay(sounding, sentTwice);
+    EXPECT_EQ(sounding, Notes()) << "left sounding after the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Playback, ProgramClicks,
+    testing::Values(
+        // C, D a quarter second later, E 50 ms after that, during an
+        // ascending arpeggio of 200 ms a note.
+        ClickScript{"RootsDuringAnAscendingArpeggio", 1, 200, {Root(0, 0), Root(250, 2), Root(300, 4)}},
+        ClickScript{"DescendingArpeggiosWithABlockChordBetween",
+                    2,
+                    150,
+                    {Root(0, 2), Switch(100, &TFormMain::BtnAccord), Switch(150, &TFormMain::BtnAccordDown),
+                     Root(200, 4), Chord(230, 5), Root(420, 9)}},
+        ClickScript{"SixtyQuickClicks", 1, 40, RandomClicks()}),
+    [](const testing::TestParamInfo<ClickScript> &info) { return info.param.name; });
 
 TEST_F(Program, PlaybackModesOfTheMainWindowReachTheOutput)
 {
