@@ -73,9 +73,9 @@ private:
 
 // Ends every playback thread, from the user-interface thread: a body not run
 // yet never runs, a body running right now returns from its wait at once and
-// sends nothing more, and the call returns once every thread has ended. The program calls it at its end,
-// before its windows go; it also runs when the application object goes.
-// Playbacks started afterwards work as before.
+// sends nothing more, and the call returns once every thread has ended. The
+// program calls it at its end, before its windows go; it also runs when the
+// application object goes. Playbacks started afterwards work as before.
 void StopMidiThreads();
 
 // Threads started and not yet ended.

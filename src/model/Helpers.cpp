@@ -49,8 +49,9 @@ using Clock = std::chrono::steady_clock;
 std::atomic<uint64_t> DelaysCancelled{0};
 
 // Qt's timers count whole milliseconds and may wake up to one late, so the
-// event loop is left a little early and the last stretch is slept out on
-// the clock itself: a click waits at most that long to be handled.
+// event loop is left a little early and the last stretch (under three
+// milliseconds) is slept out on the clock itself; a click that comes then
+// waits no longer than that to be handled.
 constexpr auto SleptOut = std::chrono::milliseconds(2);
 
 // Sleeps until an event arrives or the time left is nearly up, then
