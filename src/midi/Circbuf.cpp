@@ -5,7 +5,8 @@
 
 using namespace platform;
 
-static_assert(std::atomic<uint16_t>::is_always_lock_free, "the driver thread may take no lock");
+static_assert(std::atomic<uint16_t>::is_always_lock_free && std::atomic<uint32_t>::is_always_lock_free,
+              "the driver thread may take no lock");
 static_assert(std::is_trivially_destructible_v<TEventBuffer>, "the record is released with its block");
 
 namespace {
@@ -59,6 +60,7 @@ TEventBuffer *CreateEventBuffer(uint16_t capacity)
     buffer->EndItem = items + capacity;
     buffer->Capacity = capacity;
     buffer->EventCount.store(0);
+    buffer->LostCount.store(0);
     return buffer;
 }
 
@@ -72,8 +74,10 @@ void FreeEventBuffer(TEventBuffer *buffer)
 
 bool PutEvent(TEventBuffer *buffer, const TEventBufferItem &item)
 {
-    if (buffer->EventCount.load(std::memory_order_acquire) >= buffer->Capacity)
+    if (buffer->EventCount.load(std::memory_order_acquire) >= buffer->Capacity) {
+        buffer->LostCount.fetch_add(1, std::memory_order_relaxed);
         return false;
+    }
     *buffer->NextPut = item;
     buffer->NextPut = Advance(buffer, buffer->NextPut);
     buffer->EventCount.fetch_add(1, std::memory_order_release);

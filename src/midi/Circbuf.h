@@ -31,6 +31,8 @@ struct TEventBuffer {
     // written and the consumer lowers it only after the item is read, each
     // with release; each side reads it with acquire before touching a slot.
     std::atomic<uint16_t> EventCount;
+    // Items refused because the buffer was full: raised by the producer only.
+    std::atomic<uint32_t> LostCount;
 };
 
 // The item block is a single shared block, whose size is a 16-bit count.
@@ -40,7 +42,7 @@ constexpr uint16_t MaxEventBufferCapacity = 0xFFFF / sizeof(TEventBufferItem);
 TEventBuffer *CreateEventBuffer(uint16_t capacity);
 void FreeEventBuffer(TEventBuffer *buffer);
 
-// Driver thread. False when the buffer is full: the item is lost.
+// Driver thread. False when the buffer is full: the item is lost and counted.
 bool PutEvent(TEventBuffer *buffer, const TEventBufferItem &item);
 // User-interface thread. The oldest waiting item, left in place.
 bool PeekEvent(TEventBuffer *buffer, TEventBufferItem &item);

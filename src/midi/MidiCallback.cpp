@@ -27,8 +27,9 @@ void StoreInputEvent(const TMidiControlBlock *block, uint32_t msg, uintptr_t par
         item.PackedMessage = static_cast<uint32_t>(param1);
     else
         item.SysexHeader = reinterpret_cast<MIDIHDR *>(param1);
-    const uint32_t notice = PutEvent(block->Buffer, item) ? MsgEventsWaiting : MsgBufferFull;
-    PostMessageA(block->TargetWindow, notice, 0, 0);
+    if (!PutEvent(block->Buffer, item))
+        PostMessageA(block->TargetWindow, MsgBufferFull, block->Session, reinterpret_cast<uintptr_t>(item.SysexHeader));
+    PostMessageA(block->TargetWindow, MsgEventsWaiting, 0, 0);
 }
 
 } // namespace

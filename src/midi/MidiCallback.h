@@ -17,10 +17,18 @@ struct TMidiControlBlock {
     platform::THiddenWindow *TargetWindow; // the component's hidden window
     // Set on the user-interface thread and read by the driver's while open.
     std::atomic<uint8_t> SysexOnly;
+    // Which opening of the device the callback serves; set before the device
+    // is opened. A notice that outlives its session carries an old number.
+    uint32_t Session;
 };
 
 // Posted to the target window: events are waiting, an event was lost
 // because the buffer was full, an output's long message is done.
+//
+// A lost event is followed by "events are waiting" all the same: the reader
+// may have left the buffer full on purpose and must hear of new input to ever
+// empty it. "Buffer full" carries the session in wParam and, for a lost
+// system-exclusive block, its header in lParam, which the driver needs back.
 constexpr uint32_t MsgEventsWaiting = platform::MIM_DATA;
 constexpr uint32_t MsgBufferFull = platform::WM_USER;
 constexpr uint32_t MsgLongMessageDone = platform::MOM_DONE;

@@ -181,6 +181,7 @@ void TMidiInput::OpenDevice()
     FControlBlock->Buffer = FBuffer;
     FControlBlock->TargetWindow = FWindowHandle.get();
     FControlBlock->SysexOnly.store(FSysexOnly ? 1 : 0, std::memory_order_relaxed);
+    FControlBlock->Session = ++FSession;
     Check(midiInOpen(&FDeviceHandle, FDeviceID, MidiCallback, reinterpret_cast<uintptr_t>(FControlBlock),
                      CALLBACK_FUNCTION));
     CreateReceiveBuffers();
@@ -263,6 +264,13 @@ uint16_t TMidiInput::PendingCount() const
     return FBuffer->EventCount.load(std::memory_order_acquire);
 }
 
+uint32_t TMidiInput::LostCount() const
+{
+    if (FState != StateOpen || !FBuffer)
+        return 0;
+    return FBuffer->LostCount.load(std::memory_order_relaxed);
+}
+
 std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent()
 {
     TEventBufferItem item{};
@@ -274,26 +282,38 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent()
         Unpack(item.PackedMessage, *event);
     } else {
         CopySysex(*item.SysexHeader, *event);
-        GiveBack(item.SysexHeader);
+        Check(GiveBack(item.SysexHeader));
     }
     DropEvent(FBuffer);
     return event;
 }
 
-void TMidiInput::GiveBack(MIDIHDR *header)
+MMRESULT TMidiInput::GiveBack(MIDIHDR *header)
 {
     MMRESULT result = midiInPrepareHeader(FDeviceHandle, header, HeaderSize);
     if (result == MMSYSERR_NOERROR)
         result = midiInAddBuffer(FDeviceHandle, header, HeaderSize);
+    return result;
+}
+
+// A block the full buffer could not take is of no use to anyone, but its
+// receive buffer is: kept back, every lost block would leave the driver one
+// buffer short until none is left for system-exclusive input.
+void TMidiInput::EventLost(MIDIHDR *sysexHeader)
+{
+    const MMRESULT result = sysexHeader ? GiveBack(sysexHeader) : MMSYSERR_NOERROR;
+    emit OnOverflow(this);
     Check(result);
 }
 
-void TMidiInput::WindowProc(uint32_t msg, uintptr_t /*wParam*/, uintptr_t /*lParam*/)
+void TMidiInput::WindowProc(uint32_t msg, uintptr_t wParam, uintptr_t lParam)
 {
     if (FState != StateOpen)
         return;
     if (msg == MsgEventsWaiting && PendingCount() > 0)
         emit OnMidiInput(this);
-    else if (msg == MsgBufferFull)
-        emit OnOverflow(this);
+    // A loss reported to an earlier opening names a header that is gone, or
+    // one that now belongs to this opening's driver.
+    else if (msg == MsgBufferFull && wParam == FSession)
+        EventLost(reinterpret_cast<MIDIHDR *>(lParam));
 }

@@ -76,6 +76,8 @@ public:
     void Close();
     // Events waiting; 0 when closed.
     uint16_t PendingCount() const;
+    // Events lost since Open because the buffer was full; 0 when closed.
+    uint32_t LostCount() const;
     // The oldest waiting event, or nullptr when closed or none waits. A
     // system-exclusive event's header goes back to the driver; when the
     // driver refuses it the event stays waiting and the refusal is raised.
@@ -84,7 +86,8 @@ public:
 signals:
     // Events are waiting (raised on the user-interface thread while open).
     void OnMidiInput(TMidiInput *sender);
-    // An event was lost because the buffer was full.
+    // An event was lost because the buffer was full. Input goes on: the
+    // next events are stored as soon as the reader has made room.
     void OnOverflow(TMidiInput *sender);
 
 private:
@@ -94,7 +97,8 @@ private:
     void CreateReceiveBuffers();
     void AddReceiveBuffers();
     void ReleaseReceiveBuffers();
-    void GiveBack(platform::MIDIHDR *header);
+    platform::MMRESULT GiveBack(platform::MIDIHDR *header);
+    void EventLost(platform::MIDIHDR *sysexHeader);
     void AbandonOpen();
     void ReleaseSharedBlocks();
     void WindowProc(uint32_t msg, uintptr_t wParam, uintptr_t lParam);
@@ -116,5 +120,6 @@ private:
     uint16_t FSysexBufferCount = 16;
     std::vector<std::unique_ptr<TMyMidiHdr>> FReceiveBuffers;
     TMidiControlBlock *FControlBlock = nullptr;
+    uint32_t FSession = 0; // counts the opens
     bool FLoading = false;
 };

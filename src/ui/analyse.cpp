@@ -1,5 +1,6 @@
 #include "ui/analyse.h"
 
+#include "midi/MidiIn.h"
 #include "midi/MidiOut.h"
 #include "model/Declare.h"
 #include "model/Recognition.h"
@@ -371,6 +372,22 @@ void TFormAnalyse::FormCreate()
     BindAnalyserKeys();
     ApplyLanguage();
     model::AnalyserOpen = true;
+    // What a keyboard sent while no analysis window was open still waits in
+    // the input's buffer. It comes out now, not at the next key played,
+    // which would find the buffer full and be lost.
+    QTimer::singleShot(0, this, &TFormAnalyse::TakeWaitingInput);
+}
+
+void TFormAnalyse::TakeWaitingInput()
+{
+    if (!FrmMidiSetup || FormAnalyse != this || !model::AnalyserOpen)
+        return;
+    TMidiInput *input = FrmMidiSetup->Midi_IF_Input;
+    // The handler stops at a note beyond the keyboard and leaves the rest
+    // to the notices of the events still waiting. Those notices were spent
+    // while no window was open, so each waiting event is given its turn here.
+    for (int turns = input->PendingCount(); turns > 0 && input->PendingCount() > 0; --turns)
+        FrmMidiSetup->Midi_IF_InputMidiInput(input);
 }
 
 void TFormAnalyse::FormClose()

@@ -103,6 +103,8 @@ private:
     void StyleComponents();
     void ConnectEvents();
     void PlaceOverOwner();
+    // Hands the events that waited for a window to the MIDI input handler.
+    void TakeWaitingInput();
 
     QString FNamesText;
     QString FSymbolsText;

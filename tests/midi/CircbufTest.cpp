@@ -53,7 +53,10 @@ TEST(EventBuffer, CapacityFourAcceptsFourRefusesTheFifthAndReusesTheSlotFreedByW
     ASSERT_NE(buffer, nullptr);
     for (uint32_t n = 1; n <= 4; ++n)
         EXPECT_TRUE(PutEvent(buffer.get(), Item(n))) << n;
+    EXPECT_EQ(buffer->LostCount.load(), 0u);
     EXPECT_FALSE(PutEvent(buffer.get(), Item(5)));
+    EXPECT_FALSE(PutEvent(buffer.get(), Item(5)));
+    EXPECT_EQ(buffer->LostCount.load(), 2u) << "each refused item is counted";
     EXPECT_EQ(buffer->EventCount.load(), 4);
     EXPECT_EQ(buffer->NextPut, buffer->FirstItem);
 
@@ -63,6 +66,7 @@ TEST(EventBuffer, CapacityFourAcceptsFourRefusesTheFifthAndReusesTheSlotFreedByW
     EXPECT_TRUE(PutEvent(buffer.get(), Item(6)));
     EXPECT_EQ(buffer->FirstItem->TimeStamp, 6u) << "stored in the slot the first item left";
     EXPECT_EQ(buffer->NextPut, buffer->FirstItem + 1);
+    EXPECT_EQ(buffer->LostCount.load(), 2u);
 }
 
 TEST(EventBuffer, ItemsComeOutInTheOrderTheyWerePutAcrossManyWraps)

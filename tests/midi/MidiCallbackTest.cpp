@@ -108,18 +108,40 @@ TEST_F(DriverCallback, StoresInputEventsAndPostsOneNoticeEach)
     }
 }
 
-TEST_F(DriverCallback, FullBufferLosesTheEventAndPostsBufferFull)
+// A lost event is counted and reported, and the reader is still told that
+// events wait: a reader that left the buffer full must hear of new input to
+// empty it. A lost block's header goes with the report, so that its buffer
+// can go back to the driver; the session tells a late report from a current one.
+TEST_F(DriverCallback, FullBufferLosesTheEventReportsItAndStillSaysEventsWait)
 {
-    for (uint32_t n = 0; n < 5; ++n)
+    block->Session = 7;
+    for (uint32_t n = 0; n < 4; ++n)
         Call(MIM_DATA, 0x400090 | n << 8, n);
-    EXPECT_EQ(buffer->EventCount.load(), 4);
-    const std::vector<Posted> expected{{MsgEventsWaiting, 0, 0},
-                                       {MsgEventsWaiting, 0, 0},
-                                       {MsgEventsWaiting, 0, 0},
-                                       {MsgEventsWaiting, 0, 0},
-                                       {MsgBufferFull, 0, 0}};
-    EXPECT_EQ(Handled(), expected);
+    EXPECT_EQ(Handled(), std::vector<Posted>(4, {MsgEventsWaiting, 0, 0}));
     EXPECT_EQ(MsgBufferFull, 0x400u);
+
+    struct Case {
+        const char *what;
+        uint32_t msg;
+        uintptr_t param1;
+        uintptr_t reported; // lParam of the loss report
+    };
+    const auto header = reinterpret_cast<uintptr_t>(&this->header);
+    const Case cases[] = {
+        {"note-on", MIM_DATA, 0x407F90, 0},
+        {"sysex block", MIM_LONGDATA, header, header},
+        {"damaged sysex block", MIM_LONGERROR, header, header},
+    };
+    uint32_t lost = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        posted.clear();
+        Call(c.msg, c.param1, 99);
+        const std::vector<Posted> expected{{MsgBufferFull, 7, c.reported}, {MsgEventsWaiting, 0, 0}};
+        EXPECT_EQ(Handled(), expected);
+        EXPECT_EQ(buffer->LostCount.load(), ++lost);
+        EXPECT_EQ(buffer->EventCount.load(), 4);
+    }
     TEventBufferItem item{};
     for (uint32_t n = 0; n < 4; ++n) {
         ASSERT_TRUE(PeekEvent(buffer, item));

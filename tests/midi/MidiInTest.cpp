@@ -45,13 +45,22 @@ protected:
         blocksBefore = GlobalBlockCount();
     }
 
-    // Reads every waiting event, as the program's input handler does.
+    // Reads every waiting event, as the program's input handler does; while
+    // `reading` is false it leaves them waiting, as the handler does while
+    // no analysis window is open.
     void ReadOnNotice(TMidiInput &input)
     {
         QObject::connect(&input, &TMidiInput::OnMidiInput, [this](TMidiInput *sender) {
             ++notices;
-            while (sender->PendingCount() > 0)
+            while (reading && sender->PendingCount() > 0)
                 seen.push_back(Describe(*sender->ReadEvent()));
+        });
+    }
+    void CountOverflows(TMidiInput &input)
+    {
+        QObject::connect(&input, &TMidiInput::OnOverflow, [this, &input](TMidiInput *sender) {
+            EXPECT_EQ(sender, &input);
+            ++overflows;
         });
     }
     static void OpenAndStart(TMidiInput &input)
@@ -64,7 +73,18 @@ protected:
     std::size_t blocksBefore = 0;
     std::vector<Seen> seen;
     int notices = 0;
+    int overflows = 0;
+    bool reading = true;
 };
+
+Bytes SysexBlock(std::size_t size, uint8_t seed)
+{
+    Bytes block{0xF0};
+    for (std::size_t i = 1; i + 1 < size; ++i)
+        block.push_back(static_cast<uint8_t>((seed + i) & 0x7F));
+    block.push_back(0xF7);
+    return block;
+}
 
 } // namespace
 
@@ -198,25 +218,62 @@ TEST_F(MidiInput, SysexOnlyDropsShortMessagesAtOnceEvenWhileOpen)
     EXPECT_EQ(seen, std::vector<Seen>({{0x90, 0x3C, 0x40, 0, {}}, {0xF0, 0, 0, 3, {0xF0, 0x11, 0xF7}}}));
 }
 
-TEST_F(MidiInput, FullBufferLosesEventsAndRaisesOnOverflow)
+// A reader may leave the buffer full on purpose. The events that find it
+// full are lost and counted, and each still tells the reader that events
+// wait, so input goes on as soon as the reader makes room.
+TEST_F(MidiInput, AFullBufferLosesNewEventsButInputGoesOnOnceTheReaderMakesRoom)
 {
     TMidiInput input;
     input.setCapacity(4);
-    int overflows = 0;
-    QObject::connect(&input, &TMidiInput::OnOverflow, [&](TMidiInput *sender) {
-        EXPECT_EQ(sender, &input);
-        ++overflows;
-    });
+    CountOverflows(input);
+    reading = false;
+    ReadOnNotice(input);
     OpenAndStart(input);
     ASSERT_TRUE(loopback::Feed({0x90, 1, 1, 0x90, 2, 2, 0x90, 3, 3, 0x90, 4, 4, 0x90, 5, 5, 0x90, 6, 6}));
-    ASSERT_TRUE(WaitFor([&] { return overflows == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return overflows == 2 && notices == 6; })) << overflows << ' ' << notices;
     EXPECT_EQ(input.PendingCount(), 4);
-    for (uint8_t n = 1; n <= 4; ++n) {
-        const auto event = input.ReadEvent();
-        ASSERT_NE(event, nullptr);
-        EXPECT_EQ(Describe(*event), (Seen{0x90, n, n, 0, {}}));
-    }
+    EXPECT_EQ(input.LostCount(), 2u);
+
+    // The first event after the reader wakes up still finds the buffer full.
+    reading = true;
+    ASSERT_TRUE(loopback::Feed({0x90, 7, 7}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 4; }));
+    ASSERT_TRUE(loopback::Feed({0x90, 8, 8}));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 5; }));
+    const std::vector<Seen> expected{
+        {0x90, 1, 1, 0, {}}, {0x90, 2, 2, 0, {}}, {0x90, 3, 3, 0, {}}, {0x90, 4, 4, 0, {}}, {0x90, 8, 8, 0, {}}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(input.LostCount(), 3u);
+    EXPECT_EQ(overflows, 3);
     EXPECT_EQ(input.ReadEvent(), nullptr);
+}
+
+// The driver has only so many receive buffers (16 here); a block that finds
+// the event buffer full must not keep its buffer from the driver, or system-
+// exclusive input stops for good after the sixteenth such block.
+TEST_F(MidiInput, SysexBlocksLostToAFullBufferHandTheirReceiveBuffersBack)
+{
+    TMidiInput input;
+    input.setCapacity(1);
+    CountOverflows(input);
+    reading = false;
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
+    ASSERT_TRUE(WaitFor([&] { return input.PendingCount() == 1; }));
+    const int lostBlocks = 3 * input.SysexBufferCount();
+    for (int n = 1; n <= lostBlocks; ++n) {
+        ASSERT_TRUE(loopback::Feed(SysexBlock(40, uint8_t(n))));
+        ASSERT_TRUE(WaitFor([&] { return overflows == n; })) << "block " << n << " never arrived";
+    }
+    EXPECT_EQ(input.LostCount(), uint32_t(lostBlocks));
+    ASSERT_NE(input.ReadEvent(), nullptr);
+
+    reading = true;
+    const Bytes last = SysexBlock(input.SysexBufferSize(), 9);
+    ASSERT_TRUE(loopback::Feed(last));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen[0], (Seen{0xF0, 0, 0, input.SysexBufferSize(), last}));
 }
 
 TEST_F(MidiInput, CloseThenOpenKeepsTheControlBlockAndStartsWithAnEmptyBuffer)
@@ -250,11 +307,40 @@ TEST_F(MidiInput, NoticesLeftOverFromAClosedSessionRaiseNothing)
     ReadOnNotice(input);
     OpenAndStart(input);
     ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40}));
-    ASSERT_TRUE(WaitFor([&] { return input.PendingCount() == 1; })); // notice still queued
-    input.Close();
+    // Handling events here would let the reader take the event at its notice.
+    ASSERT_TRUE(WaitWithoutHandling([&] { return input.PendingCount() == 1; }));
+    input.Close(); // the notice is queued by now: the close waits for the delivery
     HandlePostedEvents();
     EXPECT_EQ(notices, 0);
     EXPECT_TRUE(seen.empty());
+}
+
+// A loss reported to a closed session names a receive buffer that is gone,
+// or whose memory the next session's buffer now uses: it must not be handed
+// to the driver, nor raise anything.
+TEST_F(MidiInput, ALossReportedToAClosedSessionIsIgnored)
+{
+    TMidiInput input;
+    input.setCapacity(1);
+    input.setSysexBufferCount(1);
+    CountOverflows(input);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x40, 0xF0, 0x01, 0xF7}));
+    ASSERT_TRUE(WaitWithoutHandling([&] { return input.LostCount() == 1; }));
+    input.Close();
+
+    ReadOnNotice(input);
+    OpenAndStart(input);
+    HandlePostedEvents();
+    EXPECT_EQ(overflows, 0);
+    EXPECT_EQ(input.Error(), MMSYSERR_NOERROR);
+    const Bytes block{0xF0, 0x02, 0x03, 0xF7};
+    ASSERT_TRUE(loopback::Feed(block));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen[0], (Seen{0xF0, 0, 0, 4, block}));
+    ASSERT_TRUE(loopback::Feed(block));
+    ASSERT_TRUE(WaitFor([&] { return seen.size() == 2; })) << "the one receive buffer came back";
+    EXPECT_EQ(overflows, 0);
 }
 
 TEST_F(MidiInput, OpenThatCannotMakeItsBufferLeavesTheDeviceClosedAndReleasesEverything)

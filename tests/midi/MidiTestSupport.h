@@ -23,6 +23,19 @@ inline bool WaitFor(const std::function<bool()> &condition)
     return true;
 }
 
+// Waits for the condition without handling any event, so that whatever a
+// driver posts meanwhile stays queued for the test to handle when it means to.
+inline bool WaitWithoutHandling(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
 // Handles whatever is already queued, such as notices posted by a call that
 // has just returned.
 inline void HandlePostedEvents()

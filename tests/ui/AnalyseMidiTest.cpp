@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 class AnalyserMidi : public AnalyserTest {
@@ -179,12 +181,135 @@ TEST_F(AnalyserMidi, WithTheWindowClosedNothingIsReadOrEchoedUntilAWindowIsOpenA
     EXPECT_TRUE(HeldKeys().isEmpty());
     EXPECT_EQ(dlg->Midi_IF_Input->PendingCount(), 2);
 
-    // The waiting events come out first, at the next event's notice.
+    // The waiting events come out first, as the new window opens.
     TFormAnalyse *again = NewWindow();
     Play(NoteOn(64, 100), 3);
     EXPECT_EQ(Sent(), QStringList({"90 3C 64", "B0 07 64", "90 40 64"}));
     EXPECT_EQ(HeldKeys(), QList<int>({37, 41}));
     EXPECT_EQ(KeyOf(again, 41)->brushColor(), Green);
+}
+
+// A keyboard left on while no analysis window is open fills the input's
+// buffer of 1024 events in seconds with notes, aftertouch or controllers.
+// What finds the buffer full is lost, but input must go on: the window, once
+// open, takes what waited and then hears the chord played.
+struct Flood {
+    const char *what;
+    int events;
+    // Event n of the flood, as a keyboard sends it.
+    std::vector<uint8_t> (*event)(int n);
+};
+
+void PrintTo(const Flood &flood, std::ostream *out)
+{
+    *out << flood.events << ' ' << flood.what;
+}
+
+std::vector<uint8_t> NotePressedThenReleased(int n)
+{
+    // A 61-key keyboard: some notes lie beyond the window's four octaves.
+    const auto note = uint8_t(36 + (n / 2) % 60);
+    return {0x90, note, uint8_t(n % 2 ? 0 : 100)};
+}
+
+std::vector<uint8_t> AftertouchOrController(int n)
+{
+    const auto value = uint8_t(n % 128);
+    switch (n % 3) {
+    case 0:
+        return {0xA0, 60, value};
+    case 1:
+        return {0xB0, 0x01, value};
+    default:
+        return {0xD0, value};
+    }
+}
+
+class AnalyserMidiFull : public AnalyserMidi {
+protected:
+    static constexpr int Capacity = 1024;
+
+    TMidiInput *Input() const { return dlg->Midi_IF_Input; }
+
+    void FeedWithTheWindowClosed(const Flood &flood)
+    {
+        a->close();
+        std::vector<uint8_t> bytes;
+        for (int n = 0; n < flood.events; ++n) {
+            const auto event = flood.event(n);
+            bytes.insert(bytes.end(), event.begin(), event.end());
+        }
+        ASSERT_TRUE(platform::loopback::Feed(bytes));
+        const auto lost = uint32_t(std::max(flood.events - Capacity, 0));
+        const int kept = std::min(flood.events, Capacity);
+        ASSERT_TRUE(WaitFor([&] { return Input()->LostCount() == lost && Input()->PendingCount() == kept; }))
+            << Input()->LostCount() << " lost, " << Input()->PendingCount() << " kept";
+        EXPECT_TRUE(Sent().isEmpty());
+    }
+
+    // A window opened as the menu entry opens one takes what waited at once,
+    // not at the next key played, which would find the buffer full.
+    TFormAnalyse *OpenAnotherWindow(int waited)
+    {
+        TFormAnalyse *again = NewWindow();
+        EXPECT_TRUE(WaitFor([&] { return Input()->PendingCount() == 0; }));
+        EXPECT_EQ(Sent().size(), waited);
+        return again;
+    }
+};
+
+class AnalyserMidiAfterAFlood : public AnalyserMidiFull, public testing::WithParamInterface<Flood> {};
+
+TEST_P(AnalyserMidiAfterAFlood, TheNextChordIsEchoedAndNamed)
+{
+    const Flood &flood = GetParam();
+    FeedWithTheWindowClosed(flood);
+    const int waited = std::min(flood.events, Capacity);
+    TFormAnalyse *again = OpenAnotherWindow(waited);
+
+    Play(NoteOn(60, 100), waited + 1);
+    Play(NoteOn(64, 100), waited + 2);
+    Play(NoteOn(67, 100), waited + 3);
+    EXPECT_EQ(Sent().mid(waited), QStringList({"90 3C 64", "90 40 64", "90 43 64"}));
+    EXPECT_EQ(HeldKeys(), QList<int>({37, 41, 44}));
+    EXPECT_EQ(KeyOf(again, 44)->brushColor(), Green);
+    EXPECT_EQ(again->TntLabel1->text(), "CMajor");
+}
+
+INSTANTIATE_TEST_SUITE_P(Floods, AnalyserMidiAfterAFlood,
+                         testing::Values(Flood{"notes", 1000, NotePressedThenReleased},
+                                         Flood{"notes", 1030, NotePressedThenReleased},
+                                         Flood{"notes", 5000, NotePressedThenReleased},
+                                         Flood{"controllers", 5000, AftertouchOrController}),
+                         [](const testing::TestParamInfo<Flood> &info) {
+                             return std::string(info.param.what) + std::to_string(info.param.events);
+                         });
+
+// The driver lends the input 16 receive buffers for system-exclusive blocks;
+// a block lost to the full buffer must give its buffer back, or such input
+// stops for the session after the sixteenth.
+TEST_F(AnalyserMidiFull, SysexBlocksLostWhileTheBufferIsFullLeaveSysexInputWorking)
+{
+    FeedWithTheWindowClosed({"notes", Capacity, NotePressedThenReleased});
+    int overflows = 0;
+    QObject::connect(Input(), &TMidiInput::OnOverflow, [&] { ++overflows; });
+    for (int n = 1; n <= 100; ++n) {
+        ASSERT_TRUE(platform::loopback::Feed({0xF0, 0x7D, uint8_t(n), 0x01, 0x02, 0xF7}));
+        ASSERT_TRUE(WaitFor([&] { return overflows == n; })) << "block " << n << " never arrived";
+    }
+    EXPECT_EQ(Input()->LostCount(), 100u);
+    OpenAnotherWindow(Capacity);
+
+    std::vector<uint8_t> block{0xF0, 0x7D};
+    QStringList echo{"F0", "7D"};
+    for (int i = 0; i < 300; ++i) {
+        block.push_back(uint8_t(i % 128));
+        echo << QStringLiteral("%1").arg(i % 128, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    block.push_back(0xF7);
+    echo << "F7";
+    Play(block, Capacity + 1);
+    EXPECT_EQ(Sent().last(), echo.join(' '));
 }
 
 TEST_F(AnalyserMidi, WithoutAnOutputNothingIsEchoedButKeysArePressed)
