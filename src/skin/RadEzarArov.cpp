@@ -1,0 +1,271 @@
+#include "skin/RadEzarArov.h"
+
+#include "skin/SkinManage.h"
+#include "skin/SkinReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+#include <QtEndian>
+
+namespace skin {
+
+namespace {
+
+// Other libraries' control classes and the kind of skinner that serves each
+// ("nil": not skinned). Three lines stand twice, as they always have.
+const char *const Skin3rdTable[] = {
+    "TComboboxex=combobox",
+    "TRxSpeedButton=speedbutton",
+    "TControlBar=Panel",
+    "TTBDock=Panel",
+    "TTBToolbar=Panel",
+    "TAdvPageControl=nil",
+    "TImageEnMView=scrollbar",
+    "TImageEnView=scrollbar",
+    "TAdvMemo=scrollbar",
+    "TDBAdvMemo=scrollbar",
+    "TRzButton=button",
+    "TRzBitbtn=bitbtn",
+    "TRzMenuButton=bitbtn",
+    "TRzCheckGroup=CheckGroup",
+    "TRzRadioGroup=Radiogroup",
+    "TRzRadioButton=Radiobutton",
+    "TRzCheckBox=Checkbox",
+    "TRzButtonEdit=Edit",
+    "TRzDBRadioGroup=Radiogroup",
+    "TRzDBRadioButton=Radiobutton",
+    "TRzDateTimeEdit=combobox",
+    "TRzColorEdit=combobox",
+    "TRzDateTimePicker=combobox",
+    "TRzDBDateTimeEdit=combobox",
+    "TRzDbColorEdit=combobox",
+    "TRzDBDateTimePicker=combobox",
+    "TLMDGroupBox=Groupbox",
+    "TDBCheckboxEh=Checkbox",
+    "TDBCheckboxEh=Checkbox",
+    "TLMDCHECKBOX=Checkbox",
+    "TLMDDBCHECKBOX=Checkbox",
+    "TLMDRadiobutton=Radiobutton",
+    "TLMDCalculator=panel",
+    "TLMDGROUPBOX=Panel",
+    "TLMDSIMPLEPANEL=Panel",
+    "TLMDDBCalendar=Panel",
+    "TLMDButtonPanel=Panel",
+    "TLMDLMDCalculator=Panel",
+    "TLMDHeaderPanel=Panel",
+    "TLMDTechnicalLine=Panel",
+    "TLMDLMDClock=Panel",
+    "TLMDTrackbar=panel",
+    "TLMDListCombobox=combobox",
+    "TLMDCheckListCombobox=combobox",
+    "TLMDHeaderListCombobox=combobox",
+    "TLMDImageCombobox=combobox",
+    "TLMDColorCombobox=combobox",
+    "TLMDFontCombobox=combobox",
+    "TLMDFontSizeCombobox=combobox",
+    "TLMDFontSizeCombobox=combobox",
+    "TLMDPrinterCombobox=combobox",
+    "TLMDDriveCombobox=combobox",
+    "TLMDCalculatorComboBox=combobox",
+    "TLMDTrackBarComboBox=combobox",
+    "TLMDCalendarComboBox=combobox",
+    "TLMDTreeComboBox=combobox",
+    "TLMDRADIOGROUP=radiogroup",
+    "TLMDCheckGroup=CheckGroup",
+    "TLMDDBRADIOGROUP=radiogroup",
+    "TLMDDBCheckGroup=CheckGroup",
+    "TLMDCalculatorEdit=edit",
+    "TLMDEDIT=Edit",
+    "TLMDMASKEDIT=Edit",
+    "TLMDBROWSEEDIT=Edit",
+    "TLMDEXTSPINEDIT=Edit",
+    "TLMDCALENDAREDIT=Edit",
+    "TLMDFILEOPENEDIT=Edit",
+    "TLMDFILESAVEEDIT=Edit",
+    "TLMDCOLOREDIT=Edit",
+    "TLMDDBEDIT=Edit",
+    "TLMDDBMASKEDIT=Edit",
+    "TLMDDBEXTSPINEDIT=Edit",
+    "TLMDDBSPINEDIT=Edit",
+    "TLMDDBEDITDBLookup=Edit",
+    "TLMDEDITDBLookup=Edit",
+    "TDBLookupCombobox=Combobox",
+    "TWWDBCombobox=Combobox",
+    "TWWDBLookupCombo=Combobox",
+    "TWWDBCombobox=Combobox",
+    "TWWKeyCombo=Combobox",
+    "TWWTempKeyCombo=combobox",
+    "TWWDBDateTimePicker=Combobox",
+    "TWWRADIOGROUP=radiogroup",
+    "TWWDBEDIT=Edit",
+    "TcxButton=bitbtn",
+    "TcxDBCheckBox=checkbox",
+    "TcxDBRadioGroup=radiogroup",
+    "TcxRadioGroup=radiogroup",
+    "TcxCheckBox=checkbox",
+    "TOVCPICTUREFIELD=Edit",
+    "TOVCDBPICTUREFIELD=Edit",
+    "TOVCSLIDEREDIT=Edit",
+    "TOVCDBSLIDEREDIT=Edit",
+    "TOVCSIMPLEFIELD=Edit",
+    "TOVCDBSIMPLEFIELD=Edit",
+    "TO32DBFLEXEDIT=Edit",
+    "TOVCNUMERICFIELD=Edit",
+    "TOVCDBNUMERICFIELD=Edit",
+};
+
+} // namespace
+
+QStringList DefaultSkin3rd()
+{
+    QStringList list;
+    for (const char *line : Skin3rdTable)
+        list << QString::fromLatin1(line);
+    return list;
+}
+
+TSkinData::TSkinData(QObject *owner) : QObject(owner), FSkin3rd(DefaultSkin3rd()) {}
+
+TSkinData::~TSkinData()
+{
+    if (SkinManager)
+        SkinManager->UnregisterSkinData(this);
+}
+
+void TSkinData::ReadSkinStream(const QByteArray &stream)
+{
+    Store.clear();
+    if (stream.size() < 4)
+        return;
+    const qint32 count = qFromLittleEndian<qint32>(stream.constData());
+    // A count that runs past the data is a damaged definition: nothing is
+    // loaded and the skin stays not ready.
+    if (count <= 0 || count > stream.size() - 4)
+        return;
+    Store = stream.mid(4, count);
+    LoadSkin();
+}
+
+QByteArray TSkinData::WriteSkinStream() const
+{
+    QByteArray stream(4, '\0');
+    qToLittleEndian<qint32>(static_cast<qint32>(Store.size()), stream.data());
+    return stream + Store;
+}
+
+bool TSkinData::LoadSkin()
+{
+    FSkinNotReady = true;
+    TSkinReader reader;
+    if (!reader.LoadPackage(Store))
+        return false;
+    QByteArray description;
+    QString name;
+    reader.ExtractFirstMatching(QStringLiteral(".ini"), description, name);
+    FSkinNotReady = false;
+    return true;
+}
+
+void TSkinData::SetSkinFile(const QString &name)
+{
+    FSkinFile = name;
+    FSkinNotReady = true;
+    QFile file(name);
+    if (name.isEmpty() || !QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly))
+        return;
+    Store = file.readAll();
+    LoadSkin();
+    if (SkinFormtype == sfMainform)
+        Reload();
+}
+
+void TSkinData::Reload()
+{
+    if (FLoading)
+        return;
+    if (!SkinManager)
+        Loaded();
+    SkinManager->PendingSkinData = this;
+    SkinManager->ReloadAll();
+    SkinManager->ScheduleAction(saReload, TSkinManage::ActionDelayMs);
+}
+
+void TSkinData::Loaded()
+{
+    FLoading = false;
+    TSkinManage *manager = EnsureSkinManager();
+    manager->RegisterSkinData(this);
+    if (SkinFormtype != sfMainform) {
+        manager->SkinningOn = true;
+        ++manager->Started;
+        if (auto *form = qobject_cast<QWidget *>(parent()))
+            manager->SkinWindow(form);
+        return;
+    }
+    manager->InstallHook();
+    if (FActive) {
+        if (!SkinReady()) {
+            FActive = false;
+        } else {
+            // The action names its component, or the timer would find none
+            // and skinning would never come on.
+            manager->PendingSkinData = this;
+            manager->ScheduleAction(saActivate, TSkinManage::ActionDelayMs);
+        }
+    }
+    if (!SkinControls.contains(xcMainMenu))
+        SkinControls.remove(xcSystemMenu);
+    else
+        SkinControls.remove(xcMenuItem);
+}
+
+void TSkinData::SetActive(bool value)
+{
+    if (value == FActive)
+        return;
+    FActive = value;
+    if (FLoading || !SkinManager)
+        return;
+    TSkinManage *manager = SkinManager;
+    switch (SkinFormtype) {
+    case sfOnlyThisForm:
+        manager->PendingSkinData = this;
+        if (value && !SkinReady())
+            return;
+        manager->ScheduleAction(value ? saActivate : saDeactivate, TSkinManage::ActionDelayMs);
+        return;
+    case sfDialog:
+        return;
+    case sfMainform:
+        if (value && !SkinReady())
+            return;
+        if (value)
+            manager->Started = 1;
+        manager->ScheduleAction(value ? saActivate : saDeactivate, TSkinManage::ActionDelayMs);
+        manager->PendingSkinData = this;
+        return;
+    }
+}
+
+bool TSkinData::AcceptForm(const QString &className) const
+{
+    bool doSkin = true;
+    if (OnFormSkin) {
+        OnFormSkin(const_cast<TSkinData *>(this), className, doSkin);
+        return doSkin;
+    }
+    if (className == QLatin1String("SysMonthCal32"))
+        return false;
+    if (SkinControls.contains(xcFastReport) && className.startsWith(QLatin1String("Tfr")))
+        return false;
+    return doSkin;
+}
+
+void TSkinData::DoSkinChanged()
+{
+    if (OnSkinChanged)
+        OnSkinChanged(this);
+}
+
+} // namespace skin

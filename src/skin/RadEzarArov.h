@@ -1,0 +1,159 @@
+#pragma once
+
+// The skin component: what a form carries to be skinned. It keeps a skin
+// package, loads it into the skin's elements, says which kinds of control
+// are skinned, and switches skinning on and off through the skin manager.
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+namespace skin {
+
+enum TSkinControlType {
+    xcMainMenu,
+    xcPopupMenu,
+    xcMenuItem,
+    xcToolbar,
+    xcControlbar,
+    xcCombo,
+    xcCheckBox,
+    xcRadioButton,
+    xcProgress,
+    xcScrollbar,
+    xcEdit,
+    xcButton,
+    xcBitBtn,
+    xcSpeedButton,
+    xcPanel,
+    xcGroupBox,
+    xcStatusBar,
+    xcTab,
+    xcSystemMenu,
+    xcFastReport
+};
+
+// A set of control kinds, bit n for member n.
+class TSkinControls {
+public:
+    constexpr TSkinControls() = default;
+    constexpr explicit TSkinControls(uint32_t bits) : FBits(bits) {}
+    constexpr TSkinControls(std::initializer_list<TSkinControlType> members)
+    {
+        for (TSkinControlType m : members)
+            FBits |= Bit(m);
+    }
+    constexpr bool contains(TSkinControlType m) const { return FBits & Bit(m); }
+    constexpr void insert(TSkinControlType m) { FBits |= Bit(m); }
+    constexpr void remove(TSkinControlType m) { FBits &= ~Bit(m); }
+    constexpr uint32_t bits() const { return FBits; }
+    constexpr bool operator==(const TSkinControls &) const = default;
+
+private:
+    static constexpr uint32_t Bit(TSkinControlType m) { return uint32_t(1) << m; }
+    uint32_t FBits = 0;
+};
+
+// Every kind but the menu items and the report previews.
+constexpr TSkinControls DefaultSkinControls = TSkinControls(
+    (uint32_t(1) << (xcFastReport + 1)) - 1 - (uint32_t(1) << xcMenuItem) - (uint32_t(1) << xcFastReport));
+
+class TSkinData : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool Active READ Active WRITE SetActive)
+    Q_PROPERTY(int DisableTag MEMBER DisableTag)
+    Q_PROPERTY(uint SkinControls READ SkinControlBits WRITE SetSkinControlBits)
+    Q_PROPERTY(QStringList Skin3rd READ Skin3rd WRITE SetSkin3rd)
+    Q_PROPERTY(QString SkinFile READ SkinFile WRITE SetSkinFile)
+    Q_PROPERTY(QString SkinStore READ SkinStore WRITE SetSkinStore)
+    Q_PROPERTY(TSkinFormType SkinFormtype MEMBER SkinFormtype)
+    Q_PROPERTY(QString Version READ Version WRITE SetVersion)
+    Q_PROPERTY(bool MenuUpdate MEMBER MenuUpdate)
+    Q_PROPERTY(bool MenuMerge MEMBER MenuMerge)
+public:
+    enum TSkinFormType {
+        sfMainform,     // skins the whole program
+        sfOnlyThisForm, // skins only the form that carries it
+        sfDialog        // skins dialog boxes and message boxes
+    };
+    Q_ENUM(TSkinFormType)
+
+    // (Sender, the window's class name, DoSkin)
+    using TOnFormSkin = std::function<void(TSkinData *Sender, const QString &aName, bool &DoSkin)>;
+    using TNotifyEvent = std::function<void(TSkinData *Sender)>;
+    // (Sender, SkinData, Form, Control, ControlClass, SkinnedControl)
+    using TOnSkinControl = std::function<void(TSkinData *Sender, TSkinData *SkinData, QWidget *Form, QWidget *Control,
+                                              const QString &ControlClass, QObject *&SkinnedControl)>;
+    using TOnWindowCreate = std::function<void(TSkinData *Sender, QWidget *Window, const QString &ClassName)>;
+
+    // Made as a form's definition is read: its properties take their stored
+    // values without acting until Loaded.
+    explicit TSkinData(QObject *owner = nullptr);
+    ~TSkinData() override;
+
+    bool Active() const { return FActive; }
+    void SetActive(bool value);
+    uint SkinControlBits() const { return SkinControls.bits(); }
+    void SetSkinControlBits(uint bits) { SkinControls = TSkinControls(bits); }
+    QStringList Skin3rd() const { return FSkin3rd; }
+    void SetSkin3rd(const QStringList &list) { FSkin3rd = list; }
+    QString SkinFile() const { return FSkinFile; }
+    void SetSkinFile(const QString &name);
+    // "(none)": the program never runs in a form designer.
+    QString SkinStore() const { return QStringLiteral("(none)"); }
+    void SetSkinStore(const QString &) {}
+    QString Version() const { return QStringLiteral("2.74.12.06"); }
+    void SetVersion(const QString &) {}
+
+    // The "SkinStream" form property: a 32-bit little-endian byte count, then
+    // the package. Reading it fills the store and loads the skin.
+    void ReadSkinStream(const QByteArray &stream);
+    QByteArray WriteSkinStream() const;
+
+    // Loads the skin from the package store; false when the package could
+    // not be read.
+    bool LoadSkin();
+    void Reload();
+    // After the form's definition has been read.
+    void Loaded();
+    bool Loading() const { return FLoading; }
+    bool AcceptForm(const QString &className) const;
+    void DoSkinChanged();
+    bool SkinReady() const { return !FSkinNotReady; }
+
+    int DisableTag = 99;
+    TSkinControls SkinControls = DefaultSkinControls;
+    TSkinFormType SkinFormtype = sfMainform;
+    bool MenuUpdate = true;
+    bool MenuMerge = false;
+    TOnFormSkin OnFormSkin;
+    TNotifyEvent OnSkinChanged;
+    TOnSkinControl OnSkinControl;
+    TOnWindowCreate OnWindowCreate; // called by the manager for each new top-level window
+
+    QByteArray Store;    // the whole skin package
+    QImage IconImage;    // a caption icon for windows that have none; filled by the window skinners
+    uint8_t NCPaint = 1; // the window skinners paint no frame while it is 0
+    // The 16 x 16 menu glyphs (restore, maximise, minimise, close), white
+    // made transparent.
+    QList<QImage> MenuGlyphs;
+
+private:
+    bool FActive = false;
+    bool FLoading = true;
+    bool FSkinNotReady = true;
+    QString FSkinFile;
+    QStringList FSkin3rd;
+};
+
+// The class-to-kind table Skin3rd starts with.
+QStringList DefaultSkin3rd();
+
+} // namespace skin
