@@ -1,7 +1,11 @@
 #include "skin/RadEzarArov.h"
 
+#include "skin/QuickIni.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinReader.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
 
 #include <QFile>
 #include <QFileInfo>
@@ -157,12 +161,26 @@ QByteArray TSkinData::WriteSkinStream() const
 bool TSkinData::LoadSkin()
 {
     FSkinNotReady = true;
+    LoadTimes = {};
+    QElapsedTimer clock;
+    clock.start();
     TSkinReader reader;
-    if (!reader.LoadPackage(Store))
+    const bool loaded = reader.LoadPackage(Store);
+    LoadTimes.Decode = clock.nsecsElapsed();
+    if (!loaded)
         return false;
+    clock.restart();
     QByteArray description;
     QString name;
     reader.ExtractFirstMatching(QStringLiteral(".ini"), description, name);
+    QBuffer stream(&description);
+    stream.open(QIODevice::ReadOnly);
+    TQuickIni ini;
+    ini.LoadFromStream(&stream);
+    LoadTimes.Parse = clock.nsecsElapsed();
+    clock.restart();
+    Skin.LoadSkinElements(ini, reader);
+    LoadTimes.Elements = clock.nsecsElapsed();
     FSkinNotReady = false;
     return true;
 }

@@ -1,0 +1,250 @@
+#include "skin/RadEzarArov.h"
+
+#include "SkinTestSupport.h"
+#include "SkinWindows.h"
+#include "skin/SkinDraw.h"
+#include "skin/SkinManage.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+using namespace skin;
+using namespace skintest;
+
+namespace {
+
+using SkinData = FreshManager;
+
+QByteArray Bmp(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+// A package with a description and one picture, named as given.
+QByteArray PackageWithMenu(const QByteArray &name)
+{
+    QImage menu(12, 6, QImage::Format_RGB32);
+    menu.fill(qRgb(40, 80, 120));
+    return PackSkin({{"Skin.INI", "; ours\r\n[TitlebarSkin]\r\nSkinName=" + name +
+                                      "\r\n[MenuBackground]\r\nImage=pictures\\Menu.bmp\r\nLeftWidth=2\r\n"},
+                     {"menu.bmp", Bmp(menu)}});
+}
+
+QByteArray Counted(qint32 count, const QByteArray &bytes)
+{
+    QByteArray stream(4, '\0');
+    qToLittleEndian(count, stream.data());
+    return stream + bytes;
+}
+
+TEST_F(SkinData, StartsWithTheStoredDefaults)
+{
+    TSkinData d;
+    EXPECT_FALSE(d.Active());
+    EXPECT_EQ(d.DisableTag, 99);
+    EXPECT_EQ(d.SkinFormtype, TSkinData::sfMainform);
+    EXPECT_TRUE(d.MenuUpdate);
+    EXPECT_FALSE(d.MenuMerge);
+    EXPECT_TRUE(d.SkinFile().isEmpty());
+    EXPECT_FALSE(d.SkinReady());
+    EXPECT_TRUE(d.Loading());
+    for (int t = xcMainMenu; t <= xcFastReport; ++t)
+        EXPECT_EQ(d.SkinControls.contains(TSkinControlType(t)), t != xcMenuItem && t != xcFastReport) << t;
+    EXPECT_EQ(d.SkinControls.bits(), 0x7FFFBu);
+    // The three lines that stand twice stay twice.
+    const QStringList table = d.Skin3rd();
+    EXPECT_EQ(table.size(), 98);
+    EXPECT_EQ(QSet<QString>(table.begin(), table.end()).size(), 95);
+    EXPECT_EQ(table.first(), "TComboboxex=combobox");
+    EXPECT_EQ(table.last(), "TOVCDBNUMERICFIELD=Edit");
+    const qsizetype group = table.indexOf("TDBLookupCombobox=Combobox");
+    EXPECT_EQ(table.mid(group, 5),
+              (QStringList{"TDBLookupCombobox=Combobox", "TWWDBCombobox=Combobox", "TWWDBLookupCombo=Combobox",
+                           "TWWDBCombobox=Combobox", "TWWKeyCombo=Combobox"}));
+    EXPECT_EQ(table.count("TDBCheckboxEh=Checkbox"), 2);
+    EXPECT_EQ(table.count("TLMDFontSizeCombobox=combobox"), 2);
+    // The elements that live as long as the component exist from the start.
+    ASSERT_TRUE(d.Skin.ButtonData && d.Skin.TitleData && d.Skin.LeftBorder && d.Skin.BottomBorder);
+    EXPECT_EQ(d.Skin.ButtonData->Name, "Buttons");
+    EXPECT_EQ(d.Skin.TitleData->Name, "Title");
+}
+
+TEST_F(SkinData, PublishesItsPropertiesByName)
+{
+    TSkinData d;
+    d.Store = PackageWithMenu("Ours");
+    // Read-only texts ignore what is written.
+    EXPECT_TRUE(d.setProperty("SkinStore", "(Good)"));
+    EXPECT_EQ(d.property("SkinStore").toString(), "(none)");
+    EXPECT_TRUE(d.setProperty("Version", "9"));
+    EXPECT_EQ(d.property("Version").toString(), "2.74.12.06");
+    d.setProperty("DisableTag", 12);
+    EXPECT_EQ(d.DisableTag, 12);
+    SetEnumProperty(&d, "SkinFormtype", "sfDialog");
+    EXPECT_EQ(d.SkinFormtype, TSkinData::sfDialog);
+    EXPECT_THROW(SetEnumProperty(&d, "SkinFormtype", "sfEverything"), EPropertyError);
+    d.setProperty("Skin3rd", QStringList{"TMine=button"});
+    EXPECT_EQ(d.Skin3rd(), QStringList{"TMine=button"});
+}
+
+struct StreamCase {
+    const char *name;
+    QByteArray stream;
+    bool stored;
+};
+
+void PrintTo(const StreamCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SkinStream : public FreshManager, public testing::WithParamInterface<StreamCase> {};
+
+TEST_P(SkinStream, LoadsOnlyACompleteCountedPackage)
+{
+    const StreamCase &c = GetParam();
+    test::ShownMessages shown;
+    TTestForm form;
+    auto *d = new TSkinData(&form);
+    // Active in the stored definition: Loaded takes it back when the skin is not ready.
+    d->SetActive(true);
+    d->ReadSkinStream(c.stream);
+    EXPECT_EQ(d->Store.isEmpty(), !c.stored);
+    EXPECT_EQ(d->SkinReady(), c.stored);
+    d->Loaded();
+    EXPECT_EQ(d->Active(), c.stored);
+    EXPECT_EQ(SkinManager->SkinningOn, c.stored);
+    EXPECT_TRUE(shown.messages.isEmpty()) << shown.messages.join('\n').toStdString();
+    if (c.stored) {
+        EXPECT_EQ(d->Skin.SkinName, "Ours");
+        ASSERT_TRUE(d->Skin.MenuBackground);
+        EXPECT_EQ(d->Skin.MenuBackground->Image.size(), QSize(12, 6));
+        EXPECT_EQ(d->WriteSkinStream(), SkinStreamOf(d->Store));
+    } else {
+        EXPECT_EQ(d->WriteSkinStream(), QByteArray(4, '\0'));
+    }
+}
+
+const QByteArray Package = PackageWithMenu("Ours");
+
+INSTANTIATE_TEST_SUITE_P(Cases, SkinStream,
+                         testing::Values(StreamCase{"Complete", SkinStreamOf(Package), true},
+                                         StreamCase{"FollowedByMore", SkinStreamOf(Package) + "more", true},
+                                         StreamCase{"CountZero", Counted(0, Package), false},
+                                         StreamCase{"CountNegative", Counted(-5, Package), false},
+                                         StreamCase{"CountPastTheEnd", Counted(qint32(Package.size() + 1), Package),
+                                                    false},
+                                         StreamCase{"CountFarPastTheEnd", Counted(0x7FFFFFFF, Package), false},
+                                         StreamCase{"NoCountAtAll", QByteArray("\x01\x00", 2), false},
+                                         StreamCase{"Empty", QByteArray(), false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SkinData, AForeignPackageIsReportedAndLeavesTheSkinNotReady)
+{
+    test::ShownMessages shown;
+    TSkinData d;
+    d.ReadSkinStream(SkinStreamOf(PackArchive(BuildArchive("a.ini\r\n", {"x"}, 19999))));
+    EXPECT_FALSE(d.SkinReady());
+    EXPECT_EQ(shown.messages.size(), 1);
+}
+
+TEST_F(SkinData, LoadedAdjustsTheMenuKinds)
+{
+    struct Case {
+        QList<TSkinControlType> given;
+        QList<TSkinControlType> kept;
+    };
+    const Case cases[] = {
+        {{xcSystemMenu, xcMenuItem, xcButton}, {xcMenuItem, xcButton}},
+        {{xcMainMenu, xcSystemMenu, xcMenuItem}, {xcMainMenu, xcSystemMenu}},
+        {{xcMainMenu}, {xcMainMenu}},
+        {{}, {}},
+    };
+    for (const Case &c : cases) {
+        TSkinData d;
+        d.SkinControls = TSkinControls();
+        for (TSkinControlType t : c.given)
+            d.SkinControls.insert(t);
+        d.Loaded();
+        TSkinControls kept;
+        for (TSkinControlType t : c.kept)
+            kept.insert(t);
+        EXPECT_EQ(d.SkinControls.bits(), kept.bits()) << c.given.size();
+    }
+}
+
+TEST_F(SkinData, AcceptsFormsByClassName)
+{
+    struct Case {
+        const char *className;
+        bool fastReport;
+        bool accepted;
+    };
+    const Case cases[] = {{"TFormMain", false, true},      {"SysMonthCal32", false, false},
+                          {"sysmonthcal32", false, true},  {"TfrPreviewForm", false, true},
+                          {"TfrPreviewForm", true, false}, {"TFrmMidiSetup", true, true}};
+    for (const Case &c : cases) {
+        TSkinData d;
+        if (c.fastReport)
+            d.SkinControls.insert(xcFastReport);
+        EXPECT_EQ(d.AcceptForm(c.className), c.accepted) << c.className << " " << c.fastReport;
+    }
+    TSkinData d;
+    d.OnFormSkin = [](TSkinData *, const QString &name, bool &doSkin) { doSkin = name == "SysMonthCal32"; };
+    EXPECT_TRUE(d.AcceptForm("SysMonthCal32"));
+    EXPECT_FALSE(d.AcceptForm("TFormMain"));
+}
+
+TEST_F(SkinData, ASkinFileIsLoadedAndAppliedAgain250MillisecondsLater)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("other.skn");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(PackageWithMenu("Other"));
+    }
+    TTestForm form;
+    TSkinData *d = StoredComponent(&form, TSkinData::sfMainform, true);
+    TSkinManage &manager = Manager();
+    ASSERT_TRUE(ShowActive(&form));
+    ASSERT_NE(manager.FindSkinner(&form), nullptr);
+    int changes = 0;
+    d->OnSkinChanged = [&](TSkinData *) { ++changes; };
+
+    d->SetSkinFile(file);
+    EXPECT_EQ(d->SkinFile(), file);
+    EXPECT_TRUE(d->SkinReady());
+    EXPECT_EQ(d->Skin.SkinName, "Other");
+    ASSERT_TRUE(d->Skin.MenuBackground);
+    EXPECT_EQ(d->Skin.MenuBackground->LeftWidth, 2);
+    EXPECT_EQ(manager.PendingSkinData, d);
+    EXPECT_EQ(manager.PendingAction, saReload);
+    EXPECT_EQ(changes, 0);
+    ASSERT_TRUE(WaitFor([&] { return changes == 1; }));
+    EXPECT_NE(manager.FindSkinner(&form), nullptr);
+
+    // A name that is no file keeps the package but takes the skin out of use.
+    const QByteArray store = d->Store;
+    d->SetSkinFile(dir.filePath("missing.skn"));
+    EXPECT_EQ(d->Store, store);
+    EXPECT_FALSE(d->SkinReady());
+    EXPECT_EQ(manager.PendingSkinData, nullptr);
+}
+
+TEST_F(SkinData, ReloadingBeforeLoadedDoesNothing)
+{
+    TSkinData d;
+    d.Reload();
+    EXPECT_EQ(SkinManager, nullptr);
+}
+
+} // namespace
