@@ -119,7 +119,24 @@ const char *const Skin3rdTable[] = {
     "TOVCDBNUMERICFIELD=Edit",
 };
 
+// The program's own skin in the form the main window stores it: a byte
+// count, then the package.
+const char *const StoredSkinStreamResource = ":/skin/SkinStream.bin";
+
 } // namespace
+
+TSkinData *CreateMainSkinData(QObject *owner)
+{
+    auto *d = new TSkinData(owner);
+    d->setObjectName(QStringLiteral("SkinData1"));
+    d->SetActive(false);
+    d->DisableTag = 99;
+    d->SkinFormtype = TSkinData::sfMainform;
+    QFile stored(QString::fromLatin1(StoredSkinStreamResource));
+    d->ReadSkinStream(stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray());
+    d->Loaded();
+    return d;
+}
 
 QStringList DefaultSkin3rd()
 {

@@ -168,4 +168,9 @@ private:
 // The class-to-kind table Skin3rd starts with.
 QStringList DefaultSkin3rd();
 
+// The main window's skin component "SkinData1" as the window's definition
+// holds it: switched off, DisableTag 99, skinning the whole program, with
+// the program's own skin read from its stored stream and Loaded run.
+TSkinData *CreateMainSkinData(QObject *owner);
+
 } // namespace skin

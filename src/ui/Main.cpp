@@ -10,6 +10,7 @@
 #include "model/Spelling.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
+#include "skin/RadEzarArov.h"
 #include "ui/About.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
@@ -353,6 +354,9 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     ConnectEvents();
     SetClientHeight(DesignedClientHeight);
     ui::InstallHelpKey(this, MainHelpContext);
+    // The skin engine reads its skin and watches the windows; with the
+    // component switched off it skins nothing.
+    SkinData1 = skin::CreateMainSkinData(this);
 
     FormCreate();
     CenterOnDesktop();

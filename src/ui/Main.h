@@ -28,6 +28,9 @@ class TOwnerDrawList;
 class TPanel;
 class TShapePiano;
 class TStaff;
+namespace skin {
+class TSkinData;
+}
 
 // The staff's clef: 1 treble (chosen when the main window is created), 0 bass.
 extern uint8_t Clef;
@@ -80,6 +83,9 @@ public:
     TOwnerDrawList *ChordRoot = nullptr;
     TOwnerDrawList *ChordName = nullptr;
     TOwnerDrawList *Scales = nullptr;
+
+    // The skin the window carries, switched off.
+    skin::TSkinData *SkinData1 = nullptr;
 
     // The reminder shown at the first showing while no output is chosen.
     TFrmNoMidi *FrmNoMidi = nullptr;

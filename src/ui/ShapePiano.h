@@ -33,6 +33,8 @@ ShapePianoOutline ShapePianoGeometry(TShapePianoType shape, int width, int heigh
 // colour. Colours are $00BBGGRR values.
 class TShapePiano : public QWidget {
     Q_OBJECT
+    // The tag every component carries, readable by name.
+    Q_PROPERTY(int Tag READ Tag WRITE setTag)
 public:
     explicit TShapePiano(QWidget *parent = nullptr);
 

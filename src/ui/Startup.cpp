@@ -4,6 +4,7 @@
 
 #include "midi/ThreadUnit.h"
 #include "platform/ErrorHandler.h"
+#include "skin/SkinManage.h"
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Midi_Setup.h"
@@ -53,6 +54,11 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
     // The program ends with its main window, whatever other window is open.
     app.setQuitOnLastWindowClosed(false);
     InitPanelResources();
+    // The skin manager goes in the final clean-up: after the windows, while
+    // the application still exists.
+    struct TSkinCleanup {
+        ~TSkinCleanup() { skin::FreeSkinManager(); }
+    } skinCleanup;
 
     TProgramWindows windows;
     TFormMain &main = windows.FormMain();
