@@ -3,6 +3,11 @@
 // window's size, measured in the same run. The goal is a start within 1.5
 // times the bare window's.
 //
+// The program's children also report the skin engine's share of their start:
+// decoding the skin package, parsing its description, building its elements,
+// the rest of making the skin component, and the time its window hook took
+// up to the first paint. The goal is a share under 5 ms.
+//
 // The benchmark launches itself as the child to be measured. A clock is read
 // just before the child is spawned and again when the child writes "painted"
 // to its standard output, which it does once its window's first paint has
@@ -14,6 +19,9 @@
 // Children run with QT_QPA_PLATFORM=offscreen unless --platform names another
 // platform, a settings file of their own, the loopback MIDI driver and, as
 // their current folder, a scratch folder holding the default background.
+#include "skin/RadEzarArov.h"
+#include "skin/SkinManage.h"
+#include "ui/Main.h"
 #include "ui/PanelResources.h"
 #include "ui/Startup.h"
 
@@ -36,6 +44,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +59,7 @@ constexpr char TextChild[] = "text";
 constexpr char ProgramChild[] = "program";
 constexpr int DefaultRuns = 10;
 constexpr double Goal = 1.5;
+constexpr double SkinGoalMs = 5.0;
 constexpr int PaintTimeoutMs = 30000;
 constexpr int ExitTimeoutMs = 10000;
 
@@ -59,16 +69,23 @@ constexpr int ExitTimeoutMs = 10000;
 // Reports the watched window's first paint once it has been handled: the
 // filter sees the paint event before the window draws, so the report waits
 // for a zero timer, which fires after the paint and its children's paints.
+// Anything to say before the report (the skin's share) comes from before().
 class FirstPaintReporter : public QObject {
 public:
-    explicit FirstPaintReporter(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+    explicit FirstPaintReporter(QWidget *window, std::function<void()> before = {})
+        : QObject(window), before_(std::move(before))
+    {
+        window->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
-            QTimer::singleShot(0, [] {
+            QTimer::singleShot(0, [this] {
+                if (before_)
+                    before_();
                 std::fputs("painted\n", stdout);
                 std::fflush(stdout);
                 QCoreApplication::quit();
@@ -79,6 +96,7 @@ protected:
 
 private:
     bool seen_ = false;
+    std::function<void()> before_;
 };
 
 int RunBareWindow(int argc, char **argv)
@@ -103,9 +121,27 @@ int RunTextWindow(int argc, char **argv)
     return app.exec();
 }
 
+// The skin's share, in milliseconds, on one line before the paint report:
+// decode, parse, elements, the rest of the component, the hook.
+void ReportSkinShare(QWidget *mainWindow)
+{
+    const auto *main = qobject_cast<TFormMain *>(mainWindow);
+    const skin::TSkinData *d = main ? main->SkinData1 : nullptr;
+    const skin::TSkinManage *manager = skin::SkinManager;
+    if (!d || !manager)
+        return;
+    const skin::TSkinLoadTimes &t = d->LoadTimes;
+    const int64_t rest = t.Component - t.Decode - t.Parse - t.Elements;
+    std::printf("skin %.4f %.4f %.4f %.4f %.4f %lld %d\n", t.Decode / 1e6, t.Parse / 1e6, t.Elements / 1e6, rest / 1e6,
+                manager->HookNanoseconds / 1e6, static_cast<long long>(manager->HookEvents), d->SkinReady() ? 1 : 0);
+}
+
 int RunTheProgram(int argc, char **argv)
 {
-    return ui::RunProgram(argc, argv, [](QWidget *mainWindow) { new FirstPaintReporter(mainWindow); });
+    skin::TSkinManage::MeasureHook = true;
+    return ui::RunProgram(argc, argv, [](QWidget *mainWindow) {
+        new FirstPaintReporter(mainWindow, [mainWindow] { ReportSkinShare(mainWindow); });
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -217,11 +253,11 @@ void Reap(pid_t pid)
 }
 
 // Reads the child's output until it reports its paint; the time of the
-// report, or nothing when the child ended or hung without one.
-std::optional<Clock::time_point> AwaitPaint(int out, pid_t pid)
+// report, or nothing when the child ended or hung without one. What the
+// child wrote goes to seen.
+std::optional<Clock::time_point> AwaitPaint(int out, pid_t pid, std::string &seen)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(PaintTimeoutMs);
-    std::string seen;
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
@@ -243,9 +279,32 @@ std::optional<Clock::time_point> AwaitPaint(int out, pid_t pid)
     }
 }
 
-// Launches one child of the given kind; milliseconds from spawn to its first paint.
+// The skin engine's share of one program start, in milliseconds.
+struct SkinShare {
+    double decode = 0, parse = 0, elements = 0, component = 0, hook = 0;
+    long long hookEvents = 0;
+    bool ready = false;
+    double Total() const { return decode + parse + elements + component + hook; }
+};
+
+std::optional<SkinShare> ParseSkinShare(const std::string &output)
+{
+    const size_t at = output.find("skin ");
+    if (at == std::string::npos)
+        return std::nullopt;
+    SkinShare s;
+    int ready = 0;
+    if (std::sscanf(output.c_str() + at, "skin %lf %lf %lf %lf %lf %lld %d", &s.decode, &s.parse, &s.elements,
+                    &s.component, &s.hook, &s.hookEvents, &ready) != 7)
+        return std::nullopt;
+    s.ready = ready != 0;
+    return s;
+}
+
+// Launches one child of the given kind; milliseconds from spawn to its first
+// paint. A program child's skin share goes to share.
 double MeasureOnce(const std::string &self, const char *kind, const std::vector<std::string> &env,
-                   const Scratch &scratch)
+                   const Scratch &scratch, std::optional<SkinShare> *share = nullptr)
 {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -275,9 +334,12 @@ double MeasureOnce(const std::string &self, const char *kind, const std::vector<
     if (spawned != 0)
         Fail("cannot launch " + self + ": " + std::strerror(spawned));
 
-    const std::optional<Clock::time_point> painted = AwaitPaint(pipeFds[0], pid);
+    std::string output;
+    const std::optional<Clock::time_point> painted = AwaitPaint(pipeFds[0], pid, output);
     close(pipeFds[0]);
     Reap(pid);
+    if (share)
+        *share = ParseSkinShare(output);
     if (!painted)
         Fail(std::string("the ") + kind + " child never reported its first paint; its errors:\n" +
              ReadAll(scratch.errors));
@@ -297,6 +359,44 @@ Figures Summarise(std::vector<double> times)
     return {median, times.front()};
 }
 
+void PrintSkinShare(const std::vector<SkinShare> &shares, const Figures &program)
+{
+    if (shares.empty()) {
+        std::printf("The program reported no skin share.\n");
+        return;
+    }
+    const auto figures = [&](double SkinShare::*part) {
+        std::vector<double> values;
+        for (const SkinShare &s : shares)
+            values.push_back(s.*part);
+        return Summarise(values);
+    };
+    std::vector<double> totals;
+    for (const SkinShare &s : shares)
+        totals.push_back(s.Total());
+    const Figures total = Summarise(totals);
+    std::printf("Skin engine's share of the program's start (%zu runs; skin %s)\n", shares.size(),
+                shares.front().ready ? "loaded and ready" : "NOT ready");
+    std::printf("  %-26s %10s %10s\n", "", "median", "min");
+    const struct {
+        const char *name;
+        double SkinShare::*part;
+    } parts[] = {{"decode the package", &SkinShare::decode},
+                 {"parse the description", &SkinShare::parse},
+                 {"build the elements", &SkinShare::elements},
+                 {"rest of the component", &SkinShare::component},
+                 {"window hook to 1st paint", &SkinShare::hook}};
+    for (const auto &part : parts) {
+        const Figures f = figures(part.part);
+        std::printf("  %-26s %7.3f ms %7.3f ms\n", part.name, f.median, f.min);
+    }
+    std::printf("  %-26s %7.3f ms %7.3f ms  (%.1f%% of the whole start, median %.1f ms)\n", "skin share", total.median,
+                total.min, 100.0 * total.median / program.median, program.median);
+    std::printf("  hook calls to first paint: %lld\n", shares.front().hookEvents);
+    std::printf("Goal: skin share under %.0f ms (median): %s\n", SkinGoalMs,
+                total.median < SkinGoalMs ? "met" : "NOT met");
+}
+
 int Measure(const Options &options)
 {
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
@@ -312,10 +412,14 @@ int Measure(const Options &options)
     std::vector<double> bare;
     std::vector<double> text;
     std::vector<double> program;
+    std::vector<SkinShare> shares;
     for (int i = 0; i < options.runs; ++i) {
         bare.push_back(MeasureOnce(self, BareChild, env, scratch));
         text.push_back(MeasureOnce(self, TextChild, env, scratch));
-        program.push_back(MeasureOnce(self, ProgramChild, env, scratch));
+        std::optional<SkinShare> share;
+        program.push_back(MeasureOnce(self, ProgramChild, env, scratch, &share));
+        if (share)
+            shares.push_back(*share);
     }
     std::filesystem::remove_all(scratch.folder);
 
@@ -332,6 +436,7 @@ int Measure(const Options &options)
     std::printf("  %-26s %10.2f %10.2f\n", "ratio Harmonova / bare", ratio, p.min / b.min);
     std::printf("  %-26s %10.2f %10.2f\n", "ratio Harmonova / text", p.median / t.median, p.min / t.min);
     std::printf("Goal: within %.1f times the bare window (median): %s\n", Goal, ratio <= Goal ? "met" : "NOT met");
+    PrintSkinShare(shares, p);
     return 0;
 }
 

@@ -127,6 +127,8 @@ const char *const StoredSkinStreamResource = ":/skin/SkinStream.bin";
 
 TSkinData *CreateMainSkinData(QObject *owner)
 {
+    QElapsedTimer clock;
+    clock.start();
     auto *d = new TSkinData(owner);
     d->setObjectName(QStringLiteral("SkinData1"));
     d->SetActive(false);
@@ -135,6 +137,7 @@ TSkinData *CreateMainSkinData(QObject *owner)
     QFile stored(QString::fromLatin1(StoredSkinStreamResource));
     d->ReadSkinStream(stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray());
     d->Loaded();
+    d->LoadTimes.Component = clock.nsecsElapsed();
     return d;
 }
 

@@ -68,11 +68,13 @@ constexpr TSkinControls DefaultSkinControls = TSkinControls(
     (uint32_t(1) << (xcFastReport + 1)) - 1 - (uint32_t(1) << xcMenuItem) - (uint32_t(1) << xcFastReport));
 
 // What the last load of a skin cost, in nanoseconds: decoding the package,
-// parsing its description, building the elements.
+// parsing its description, building the elements; for the main window's
+// component, also the whole of making it, these three included.
 struct TSkinLoadTimes {
     int64_t Decode = 0;
     int64_t Parse = 0;
     int64_t Elements = 0;
+    int64_t Component = 0;
 };
 
 class TSkinData : public QObject {
