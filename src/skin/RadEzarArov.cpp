@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QWidget>
 #include <QtEndian>
 
@@ -119,23 +120,19 @@ const char *const Skin3rdTable[] = {
     "TOVCDBNUMERICFIELD=Edit",
 };
 
-// The program's own skin in the form the main window stores it: a byte
-// count, then the package.
-const char *const StoredSkinStreamResource = ":/skin/SkinStream.bin";
-
 } // namespace
 
-TSkinData *CreateMainSkinData(QObject *owner)
+TSkinData *CreateMainSkinData(QObject *owner, const QByteArray &skinStream, const QImage &menuGlyphStrip)
 {
     QElapsedTimer clock;
     clock.start();
     auto *d = new TSkinData(owner);
     d->setObjectName(QStringLiteral("SkinData1"));
+    d->SetMenuGlyphs(menuGlyphStrip);
     d->SetActive(false);
     d->DisableTag = 99;
     d->SkinFormtype = TSkinData::sfMainform;
-    QFile stored(QString::fromLatin1(StoredSkinStreamResource));
-    d->ReadSkinStream(stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray());
+    d->ReadSkinStream(skinStream);
     d->Loaded();
     d->LoadTimes.Component = clock.nsecsElapsed();
     return d;
@@ -169,6 +166,22 @@ void TSkinData::ReadSkinStream(const QByteArray &stream)
         return;
     Store = stream.mid(4, count);
     LoadSkin();
+}
+
+void TSkinData::SetMenuGlyphs(const QImage &strip)
+{
+    MenuGlyphs.clear();
+    const QImage pixels = strip.convertToFormat(QImage::Format_ARGB32);
+    for (int x = 0; x + MenuGlyphSize <= pixels.width(); x += MenuGlyphSize) {
+        QImage glyph = pixels.copy(x, 0, MenuGlyphSize, std::min(MenuGlyphSize, pixels.height()));
+        for (int y = 0; y < glyph.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(glyph.scanLine(y));
+            for (int i = 0; i < glyph.width(); ++i)
+                if ((line[i] & RGB_MASK) == 0xFFFFFF)
+                    line[i] = 0;
+        }
+        MenuGlyphs << glyph;
+    }
 }
 
 QByteArray TSkinData::WriteSkinStream() const

@@ -157,6 +157,9 @@ public:
     // The 16 x 16 menu glyphs (restore, maximise, minimise, close), white
     // made transparent.
     QList<QImage> MenuGlyphs;
+    static constexpr int MenuGlyphSize = 16;
+    // Cuts the glyphs from a strip of them side by side.
+    void SetMenuGlyphs(const QImage &strip);
     TSkinLoadTimes LoadTimes;
 
 private:
@@ -172,7 +175,8 @@ QStringList DefaultSkin3rd();
 
 // The main window's skin component "SkinData1" as the window's definition
 // holds it: switched off, DisableTag 99, skinning the whole program, with
-// the program's own skin read from its stored stream and Loaded run.
-TSkinData *CreateMainSkinData(QObject *owner);
+// the menu glyphs cut from their strip and the skin read from its stored
+// stream; then Loaded runs.
+TSkinData *CreateMainSkinData(QObject *owner, const QByteArray &skinStream, const QImage &menuGlyphStrip);
 
 } // namespace skin

@@ -356,7 +356,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     ui::InstallHelpKey(this, MainHelpContext);
     // The skin engine reads its skin and watches the windows; with the
     // component switched off it skins nothing.
-    SkinData1 = skin::CreateMainSkinData(this);
+    SkinData1 = skin::CreateMainSkinData(this, QByteArray(), QImage());
 
     FormCreate();
     CenterOnDesktop();

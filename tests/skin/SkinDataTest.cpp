@@ -240,6 +240,53 @@ TEST_F(SkinData, ASkinFileIsLoadedAndAppliedAgain250MillisecondsLater)
     EXPECT_EQ(manager.PendingSkinData, nullptr);
 }
 
+TEST_F(SkinData, MenuGlyphsAreCutFromTheirStripWithWhiteLeftOut)
+{
+    struct Case {
+        int width;
+        int glyphs;
+    };
+    for (const Case &c : {Case{64, 4}, Case{40, 2}, Case{15, 0}, Case{0, 0}}) {
+        QImage strip(c.width, 16, QImage::Format_RGB32);
+        strip.fill(Qt::white);
+        for (int g = 0; g < c.width / 16; ++g)
+            strip.setPixel(g * 16 + 3, 5, qRgb(g, 0, 0));
+        TSkinData d;
+        d.SetMenuGlyphs(strip);
+        ASSERT_EQ(d.MenuGlyphs.size(), c.glyphs) << c.width;
+        for (int g = 0; g < c.glyphs; ++g) {
+            const QImage &glyph = d.MenuGlyphs[g];
+            EXPECT_EQ(glyph.size(), QSize(16, 16));
+            EXPECT_EQ(glyph.pixel(3, 5), qRgb(g, 0, 0));
+            EXPECT_EQ(qAlpha(glyph.pixel(0, 0)), 0);
+        }
+    }
+}
+
+TEST_F(SkinData, TheMainWindowsComponentIsMadeAsItsDefinitionHoldsIt)
+{
+    TTestForm form;
+    QImage strip(64, 16, QImage::Format_RGB32);
+    strip.fill(Qt::black);
+    TSkinData *d = CreateMainSkinData(&form, SkinStreamOf(PackageWithMenu("Ours")), strip);
+    EXPECT_EQ(d->objectName(), "SkinData1");
+    EXPECT_EQ(d->parent(), &form);
+    EXPECT_FALSE(d->Active());
+    EXPECT_FALSE(d->Loading());
+    EXPECT_EQ(d->DisableTag, 99);
+    EXPECT_EQ(d->SkinFormtype, TSkinData::sfMainform);
+    EXPECT_TRUE(d->SkinReady());
+    EXPECT_EQ(d->Skin.SkinName, "Ours");
+    EXPECT_EQ(d->MenuGlyphs.size(), 4);
+    ASSERT_NE(SkinManager, nullptr);
+    EXPECT_TRUE(SkinManager->HookInstalled());
+    EXPECT_EQ(SkinManager->MainSkinData, d);
+    EXPECT_FALSE(SkinManager->SkinningOn);
+    const TSkinLoadTimes &t = d->LoadTimes;
+    EXPECT_GT(t.Decode, 0);
+    EXPECT_GE(t.Component, t.Decode + t.Parse + t.Elements);
+}
+
 TEST_F(SkinData, ReloadingBeforeLoadedDoesNothing)
 {
     TSkinData d;
