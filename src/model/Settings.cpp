@@ -1,7 +1,10 @@
 #include "model/Settings.h"
 
 #include "model/Declare.h"
+#include "platform/Exception.h"
 #include "platform/Registry.h"
+
+#include <QStringList>
 
 namespace model {
 
@@ -11,39 +14,67 @@ const QString SettingsKey = QStringLiteral("Software\\Harmonova");
 
 // Opens the settings key, creating it when missing. Whether that worked is
 // not checked here: a key that could not be opened makes every value count as
-// missing, and the first write then reports the failure.
+// missing, and the write then reports the failure.
 void OpenSettings(platform::TRegistry &registry)
 {
     registry.RootKey = platform::HKEY_CURRENT_USER;
     registry.OpenKey(SettingsKey, true);
 }
 
-void LoadBoolean(platform::TRegistry &registry, const QString &name, bool &variable, bool byDefault)
-{
-    if (registry.ValueExists(name)) {
-        variable = registry.ReadBool(name);
-    } else {
-        variable = byDefault;
-        registry.WriteBool(name, byDefault);
+// Reads each value into its variable. A value that cannot be read gives the
+// variable its fallback and its message is kept, so the load goes on.
+class SettingsReader {
+public:
+    explicit SettingsReader(platform::TRegistry &registry) : registry_(registry) {}
+
+    void Boolean(const QString &name, bool &variable, bool byDefault)
+    {
+        if (!registry_.ValueExists(name)) {
+            variable = byDefault;
+            registry_.WriteBool(name, byDefault);
+            return;
+        }
+        Take(variable, byDefault, [&] { return registry_.ReadBool(name); });
     }
-}
 
-void LoadInteger(platform::TRegistry &registry, const QString &name, int &variable, int byDefault)
-{
-    variable = registry.ValueExists(name) ? registry.ReadInteger(name) : byDefault;
-}
+    void Integer(const QString &name, int &variable, int byDefault)
+    {
+        variable = byDefault;
+        if (registry_.ValueExists(name))
+            Take(variable, byDefault, [&] { return registry_.ReadInteger(name); });
+    }
 
-void LoadString(platform::TRegistry &registry, const QString &name, QString &variable, const QString &byDefault)
-{
-    variable = registry.ValueExists(name) ? registry.ReadString(name) : byDefault;
-}
+    void String(const QString &name, QString &variable, const QString &byDefault)
+    {
+        variable = byDefault;
+        if (registry_.ValueExists(name))
+            Take(variable, byDefault, [&] { return registry_.ReadString(name); });
+    }
 
-// A device that is not stored keeps whatever the variable holds.
-void LoadDevice(platform::TRegistry &registry, const QString &name, QString &variable)
-{
-    if (registry.ValueExists(name))
-        variable = registry.ReadString(name);
-}
+    // A device that is not stored, or cannot be read, keeps what it held.
+    void Device(const QString &name, QString &variable)
+    {
+        if (registry_.ValueExists(name))
+            Take(variable, QString(variable), [&] { return registry_.ReadString(name); });
+    }
+
+    void Failed(const platform::Exception &e) { failures_ += e.Message(); }
+    const QStringList &Failures() const { return failures_; }
+
+private:
+    template <typename T, typename Read> void Take(T &variable, const T &fallback, Read read)
+    {
+        try {
+            variable = read();
+        } catch (const platform::Exception &e) {
+            variable = fallback;
+            Failed(e);
+        }
+    }
+
+    platform::TRegistry &registry_;
+    QStringList failures_;
+};
 
 void ChooseHelpFile()
 {
@@ -58,28 +89,39 @@ void ChooseHelpFile()
 void LoadSettings()
 {
     platform::TRegistry registry;
+    // The key's creation and the defaults written back reach the file together.
+    registry.BeginUpdate();
     OpenSettings(registry);
-    LoadBoolean(registry, "WindowCompact", WindowCompact, false);
-    LoadBoolean(registry, "AlterationsEnDiese", AlterationsEnDiese, false);
-    LoadBoolean(registry, "Notation", Notation, true);
-    LoadBoolean(registry, "AutoListen", AutoListen, false);
-    LoadInteger(registry, "ListenType", ListenType, 0);
-    LoadDevice(registry, "MidiIFIn", MidiIFIn);
-    LoadDevice(registry, "MidiIFOut", MidiIFOut);
-    LoadInteger(registry, "Son", Son, 0);
-    LoadInteger(registry, "Detune", Detune, 0);
-    LoadInteger(registry, "MidiChannel", MidiChannel, 1);
-    LoadInteger(registry, "Language", Language, 1);
+    SettingsReader read(registry);
+    read.Boolean("WindowCompact", WindowCompact, false);
+    read.Boolean("AlterationsEnDiese", AlterationsEnDiese, false);
+    read.Boolean("Notation", Notation, true);
+    read.Boolean("AutoListen", AutoListen, false);
+    read.Integer("ListenType", ListenType, 0);
+    read.Device("MidiIFIn", MidiIFIn);
+    read.Device("MidiIFOut", MidiIFOut);
+    read.Integer("Son", Son, 0);
+    read.Integer("Detune", Detune, 0);
+    read.Integer("MidiChannel", MidiChannel, 1);
+    read.Integer("Language", Language, 1);
     ChooseHelpFile();
-    LoadInteger(registry, "Speed", Speed, 150);
-    LoadString(registry, "Background", Background, QString());
-    LoadBoolean(registry, "OnTop", OnTop, false);
-    LoadBoolean(registry, "RemindMe", RemindMe, true);
+    read.Integer("Speed", Speed, 150);
+    read.String("Background", Background, QString());
+    read.Boolean("OnTop", OnTop, false);
+    read.Boolean("RemindMe", RemindMe, true);
+    try {
+        registry.EndUpdate();
+    } catch (const platform::Exception &e) {
+        read.Failed(e);
+    }
+    if (!read.Failures().isEmpty())
+        throw platform::Exception(read.Failures().join('\n'));
 }
 
 void SaveSettings()
 {
     platform::TRegistry registry;
+    registry.BeginUpdate();
     OpenSettings(registry);
     registry.WriteBool("WindowCompact", WindowCompact);
     registry.WriteBool("AlterationsEnDiese", AlterationsEnDiese);
@@ -95,6 +137,7 @@ void SaveSettings()
     registry.WriteBool("Notation", Notation);
     registry.WriteString("Background", Background);
     registry.WriteBool("OnTop", OnTop);
+    registry.EndUpdate();
     registry.CloseKey();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringDecoder>
 #include <QStringList>
+#include <QStringTokenizer>
 
 #include <algorithm>
 
@@ -20,6 +21,13 @@ constexpr int HexLineWidth = 77;
 bool SameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The form under which names and paths are hashed: equal for every two names
+// that SameName takes as the same.
+QString Folded(const QString &name)
+{
+    return name.toCaseFolded();
 }
 
 bool IsHexDigits(const QString &text, int minCount, int maxCount)
@@ -52,15 +60,18 @@ public:
         for (next_ = 1; next_ < lines_.size();) {
             const Line &line = lines_[next_++];
             const QString text = line.Text.trimmed();
-            if (text.isEmpty() || text.startsWith(';'))
+            if (text.isEmpty())
                 continue;
-            if (text.startsWith('['))
+            if (text.startsWith(';'))
+                comments_.append(line.Text);
+            else if (text.startsWith('['))
                 OpenKey(line.Number, text);
             else if (text.startsWith('"') || text.startsWith('@'))
                 AddValue(line.Number, text);
             else
                 Fail(line.Number, QStringLiteral("ligne non reconnue"));
         }
+        document_.Trailing = comments_;
         return document_;
     }
 
@@ -73,20 +84,34 @@ private:
                             .arg(what));
     }
 
+    // The whole text is decoded at once; only a file that is not UTF-8 is
+    // gone through again, line by line, to name the first bad line.
     void Split(const QByteArray &bytes)
     {
-        QByteArray rest = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-        const QList<QByteArray> raw = rest.split('\n');
-        for (int i = 0; i < raw.size(); ++i) {
-            QByteArray bytesOfLine = raw[i];
-            if (bytesOfLine.endsWith('\r'))
-                bytesOfLine.chop(1);
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            QString text = utf8(bytesOfLine);
-            if (utf8.hasError())
-                Fail(i + 1, QStringLiteral("le texte n'est pas en UTF-8"));
-            lines_.append({i + 1, text});
+        const QByteArrayView rest = bytes.startsWith("\xEF\xBB\xBF") ? QByteArrayView(bytes).sliced(3) : bytes;
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString text = utf8(rest);
+        if (utf8.hasError())
+            FailAtFirstBadLine(rest);
+        int number = 0;
+        for (QStringView line : QStringTokenizer(text, u'\n')) {
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            lines_.append({++number, line.toString()});
         }
+    }
+
+    [[noreturn]] void FailAtFirstBadLine(QByteArrayView bytes) const
+    {
+        int number = 0;
+        for (QByteArrayView line : QByteArray::fromRawData(bytes.data(), bytes.size()).split('\n')) {
+            ++number;
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            const QString decoded = utf8(line);
+            if (utf8.hasError())
+                break;
+        }
+        Fail(number, QStringLiteral("le texte n'est pas en UTF-8"));
     }
 
     void OpenKey(int number, const QString &text)
@@ -104,10 +129,9 @@ private:
         parts[0] = *root;
         if (parts.contains(QString()))
             Fail(number, QStringLiteral("nom de clé vide dans « %1 »").arg(inner));
-        const QString path = parts.join('\\');
-        key_ = document_.Find(path);
-        if (!key_)
-            key_ = &document_.Add(path);
+        key_ = &document_.Add(parts.join('\\'));
+        key_->Comments += comments_;
+        comments_.clear();
     }
 
     void AddValue(int number, const QString &text)
@@ -126,6 +150,8 @@ private:
         ++pos;
         SkipBlanks(text, pos);
         ReadData(number, text.mid(pos), value);
+        value.Comments = comments_;
+        comments_.clear();
         key_->Set(value);
     }
 
@@ -218,17 +244,18 @@ private:
     qsizetype next_ = 0;
     RegDocument document_;
     RegKey *key_ = nullptr;
+    QStringList comments_; // read but not yet given to the line they stand above
 };
 
-QString Quoted(const QString &text)
+void AppendQuoted(QString &line, QStringView text)
 {
-    QString result = QStringLiteral("\"");
+    line += '"';
     for (QChar c : text) {
         if (c == '\\' || c == '"')
-            result += '\\';
-        result += c;
+            line += '\\';
+        line += c;
     }
-    return result + '"';
+    line += '"';
 }
 
 // A REG_SZ is written as quoted text when that gives back the same bytes:
@@ -243,79 +270,125 @@ bool AsQuotedText(const QByteArray &data, QString &text)
     return std::none_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 && c != '\t'; });
 }
 
-QString HexData(const RegValue &value)
+void AppendHexNumber(QString &line, uint32_t number, int digits)
 {
-    QString line =
-        value.Type == REG_BINARY ? QStringLiteral("hex:") : QStringLiteral("hex(%1):").arg(value.Type, 0, 16);
-    int width = static_cast<int>((value.Name.isEmpty() ? 1 : Quoted(value.Name).size()) + 1 + line.size());
-    for (qsizetype i = 0; i < value.Data.size(); ++i) {
-        QString byte = QStringLiteral("%1").arg(static_cast<uchar>(value.Data[i]), 2, 16, QLatin1Char('0'));
-        if (i + 1 < value.Data.size())
-            byte += ',';
-        if (width + byte.size() > HexLineWidth && i > 0) {
-            line += QStringLiteral("\\\n  ");
-            width = 2;
-        }
-        line += byte;
-        width += static_cast<int>(byte.size());
-    }
-    return line;
+    static constexpr char16_t Digits[] = u"0123456789abcdef";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        line += QChar(Digits[(number >> shift) & 0xf]);
 }
 
-QString FormatValue(const RegValue &value)
+// Data lines are broken as an export breaks them, within HexLineWidth columns.
+void AppendHexData(QString &line, qsizetype lineStart, const RegValue &value)
 {
-    const QString name = value.Name.isEmpty() ? QStringLiteral("@") : Quoted(value.Name);
-    if (value.Type == REG_DWORD && value.Data.size() == 4)
-        return name + QStringLiteral("=dword:%1").arg(DwordOfData(value.Data), 8, 16, QLatin1Char('0'));
-    if (QString text; value.Type == REG_SZ && AsQuotedText(value.Data, text))
-        return name + '=' + Quoted(text);
-    return name + '=' + HexData(value);
+    if (value.Type == REG_BINARY) {
+        line += QLatin1String("hex:");
+    } else {
+        line += QLatin1String("hex(");
+        line += QString::number(value.Type, 16);
+        line += QLatin1String("):");
+    }
+    qsizetype width = line.size() - lineStart;
+    for (qsizetype i = 0; i < value.Data.size(); ++i) {
+        const bool last = i + 1 == value.Data.size();
+        const int byteWidth = last ? 2 : 3;
+        if (width + byteWidth > HexLineWidth && i > 0) {
+            line += QLatin1String("\\\n  ");
+            width = 2;
+        }
+        AppendHexNumber(line, static_cast<uchar>(value.Data[i]), 2);
+        if (!last)
+            line += ',';
+        width += byteWidth;
+    }
+}
+
+void AppendValue(QString &text, const RegValue &value)
+{
+    const qsizetype lineStart = text.size();
+    if (value.Name.isEmpty())
+        text += '@';
+    else
+        AppendQuoted(text, value.Name);
+    text += '=';
+    if (value.Type == REG_DWORD && value.Data.size() == 4) {
+        text += QLatin1String("dword:");
+        AppendHexNumber(text, DwordOfData(value.Data), 8);
+    } else if (QString quoted; value.Type == REG_SZ && AsQuotedText(value.Data, quoted)) {
+        AppendQuoted(text, quoted);
+    } else {
+        AppendHexData(text, lineStart, value);
+    }
 }
 
 } // namespace
 
 const RegValue *RegKey::Find(const QString &name) const
 {
-    for (const RegValue &value : Values)
-        if (SameName(value.Name, name))
-            return &value;
-    return nullptr;
+    const auto at = index_.constFind(Folded(name));
+    return at == index_.cend() ? nullptr : &values_[*at];
 }
 
 void RegKey::Set(const RegValue &value)
 {
-    for (RegValue &existing : Values) {
-        if (SameName(existing.Name, value.Name)) {
-            existing.Type = value.Type;
-            existing.Data = value.Data;
-            return;
-        }
+    const QString folded = Folded(value.Name);
+    if (const auto at = index_.constFind(folded); at != index_.cend()) {
+        RegValue &existing = values_[*at];
+        existing.Type = value.Type;
+        existing.Data = value.Data;
+        existing.Comments += value.Comments;
+        return;
     }
-    Values.append(value);
+    index_.insert(folded, values_.size());
+    values_.append(value);
 }
 
 bool RegKey::Remove(const QString &name)
 {
-    return Values.removeIf([&](const RegValue &value) { return SameName(value.Name, name); }) > 0;
+    const auto at = index_.constFind(Folded(name));
+    if (at == index_.cend())
+        return false;
+    const qsizetype position = *at;
+    const QStringList comments = values_[position].Comments;
+    values_.removeAt(position);
+    if (position < values_.size())
+        values_[position].Comments = comments + values_[position].Comments;
+    else
+        Trailing = comments + Trailing;
+    index_.clear();
+    for (qsizetype i = 0; i < values_.size(); ++i)
+        index_.insert(Folded(values_[i].Name), i);
+    return true;
+}
+
+bool RegKey::operator==(const RegKey &other) const
+{
+    return Path == other.Path && Comments == other.Comments && Trailing == other.Trailing && values_ == other.values_;
 }
 
 const RegKey *RegDocument::Find(const QString &path) const
 {
-    for (const RegKey &key : Keys)
-        if (SameName(key.Path, path))
-            return &key;
-    return nullptr;
+    const auto at = index_.constFind(Folded(path));
+    return at == index_.cend() ? nullptr : &keys_[*at];
 }
 
 RegKey *RegDocument::Find(const QString &path)
 {
-    return const_cast<RegKey *>(static_cast<const RegDocument *>(this)->Find(path));
+    const auto at = index_.constFind(Folded(path));
+    return at == index_.cend() ? nullptr : &keys_[*at];
 }
 
 RegKey &RegDocument::Add(const QString &path)
 {
-    Keys.append(RegKey{path, {}});
-    return Keys.last();
+    if (RegKey *key = Find(path))
+        return *key;
+    index_.insert(Folded(path), keys_.size());
+    keys_.append(RegKey(path));
+    return keys_.last();
+}
+
+bool RegDocument::operator==(const RegDocument &other) const
+{
+    return keys_ == other.keys_ && Trailing == other.Trailing;
 }
 
 QByteArray DwordData(uint32_t number)
@@ -362,12 +435,22 @@ RegDocument ParseRegFile(const QByteArray &bytes, const QString &fileName)
 QByteArray FormatRegFile(const RegDocument &document)
 {
     QString text = Header + QStringLiteral("\n\n");
-    for (const RegKey &key : document.Keys) {
+    const auto comments = [&](const QStringList &lines) {
+        for (const QString &line : lines)
+            text += line + '\n';
+    };
+    for (const RegKey &key : document.Keys()) {
+        comments(key.Comments);
         text += '[' + key.Path + QStringLiteral("]\n");
-        for (const RegValue &value : key.Values)
-            text += FormatValue(value) + '\n';
+        for (const RegValue &value : key.Values()) {
+            comments(value.Comments);
+            AppendValue(text, value);
+            text += '\n';
+        }
+        comments(key.Trailing);
         text += '\n';
     }
+    comments(document.Trailing);
     return text.toUtf8();
 }
 

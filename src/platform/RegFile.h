@@ -11,13 +11,19 @@
 //   "Path"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00
 //
 // The file is UTF-8 (a byte-order mark is accepted) with LF line ends (CRLF is
-// accepted). Lines starting with ";" are comments; they are not kept when the
-// program saves the file. An empty file is an empty registry. Hexadecimal
-// data may run over several lines, each but the last ending with "\". "@"
-// names a key's default value.
+// accepted). Lines starting with ";" are comments; they belong to the key or
+// value line that follows them, so a save writes them back between the same
+// lines they stood between (only blank lines are laid out afresh). An empty
+// file is an empty registry. Hexadecimal data may run over several lines,
+// each but the last ending with "\". "@" names a key's default value.
+//
+// Keys and values are found through hashes of their case-folded names, so
+// reading and writing a file costs time in proportion to its size.
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -37,30 +43,53 @@ struct RegValue {
     QString Name; // empty for the key's default value
     uint32_t Type = REG_NONE;
     QByteArray Data;
+    QStringList Comments = {}; // the comment lines right above it, as written
     bool operator==(const RegValue &) const = default;
 };
 
-struct RegKey {
-    QString Path; // with the root, e.g. "HKEY_CURRENT_USER\Software\Harmonova"
-    QList<RegValue> Values;
+class RegKey {
+public:
+    RegKey() = default;
+    explicit RegKey(QString path) : Path(std::move(path)) {}
 
+    QString Path;         // with the root, e.g. "HKEY_CURRENT_USER\Software\Harmonova"
+    QStringList Comments; // the comment lines right above the key's line
+    QStringList Trailing; // comment lines left after its last value
+
+    const QList<RegValue> &Values() const { return values_; }
     // Names are compared without case.
     const RegValue *Find(const QString &name) const;
-    // Replaces the data of an existing value (keeping the name as first
-    // written) or appends a new one.
+    // Replaces the type and data of an existing value (keeping the name as
+    // first written, and its comments, to which the new value's are added) or
+    // appends a new one.
     void Set(const RegValue &value);
+    // The removed value's comments stay, above the value that followed it.
     bool Remove(const QString &name);
-    bool operator==(const RegKey &) const = default;
+
+    bool operator==(const RegKey &other) const;
+
+private:
+    QList<RegValue> values_;
+    QHash<QString, qsizetype> index_; // case-folded name -> position in values_
 };
 
-struct RegDocument {
-    QList<RegKey> Keys; // in file order
+class RegDocument {
+public:
+    QStringList Trailing; // comment lines after everything else
 
+    const QList<RegKey> &Keys() const { return keys_; } // in file order
     // Paths are compared without case.
     const RegKey *Find(const QString &path) const;
     RegKey *Find(const QString &path);
+    // The key with that path, appended when there is none yet. The reference
+    // holds until the next key is appended.
     RegKey &Add(const QString &path);
-    bool operator==(const RegDocument &) const = default;
+
+    bool operator==(const RegDocument &other) const;
+
+private:
+    QList<RegKey> keys_;
+    QHash<QString, qsizetype> index_; // case-folded path -> position in keys_
 };
 
 QByteArray DwordData(uint32_t number);

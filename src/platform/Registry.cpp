@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -120,11 +121,18 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     const QString fileName = RegistryFileName();
     try {
         RegDocument document = LoadRegistryFile(fileName);
+        for (const Change &change : kept_)
+            if (change.FileName == fileName)
+                Apply(change, document);
         if (!document.Find(path)) {
             if (!canCreate)
                 return false;
-            document.Add(path);
-            SaveRegistryFile(fileName, document);
+            const Change created{Change::Create, fileName, path, {}, {}};
+            if (updating_)
+                kept_.append(created);
+            else
+                Store({created});
+            Apply(created, document);
         }
         fileName_ = fileName;
         environmentProxy_ = ProxyFromEnvironment();
@@ -229,27 +237,41 @@ void TRegistry::WriteExpandString(const QString &name, const QString &value)
     Write(name, REG_EXPAND_SZ, StringData(value));
 }
 
+void TRegistry::BeginUpdate()
+{
+    updating_ = true;
+}
+
+void TRegistry::EndUpdate()
+{
+    updating_ = false;
+    Store(std::exchange(kept_, {}));
+}
+
 void TRegistry::Write(const QString &name, uint32_t type, const QByteArray &data)
 {
-    if (!HasCurrentKey())
-        throw WriteFailed(name, openFailure_);
     if (HasControlCharacter(name))
         throw WriteFailed(name, {});
-    try {
-        RegDocument document = LoadRegistryFile(fileName_);
-        RegKey *key = document.Find(keyPath_);
-        (key ? *key : document.Add(keyPath_)).Set({name, type, data});
-        SaveRegistryFile(fileName_, document);
-        Attach(document, keyPath_);
-    } catch (const Exception &e) {
-        throw WriteFailed(name, e.Message());
+    Change change{Change::Set, fileName_, keyPath_, openFailure_, {name, type, data, {}}};
+    if (!updating_) {
+        Store({change});
+        return;
     }
+    if (HasCurrentKey())
+        key_.Set(change.Value);
+    kept_.append(change);
 }
 
 bool TRegistry::DeleteValue(const QString &name)
 {
     if (!HasCurrentKey())
         return false;
+    if (updating_) {
+        if (!key_.Remove(name))
+            return false;
+        kept_.append({Change::Delete, fileName_, keyPath_, {}, {name, REG_NONE, {}, {}}});
+        return true;
+    }
     try {
         RegDocument document = LoadRegistryFile(fileName_);
         RegKey *key = document.Find(keyPath_);
@@ -260,6 +282,51 @@ bool TRegistry::DeleteValue(const QString &name)
         return true;
     } catch (const Exception &) {
         return false;
+    }
+}
+
+void TRegistry::Apply(const Change &change, RegDocument &document)
+{
+    switch (change.What) {
+    case Change::Create:
+        document.Add(change.Path);
+        break;
+    case Change::Set:
+        document.Add(change.Path).Set(change.Value);
+        break;
+    case Change::Delete:
+        if (RegKey *key = document.Find(change.Path))
+            key->Remove(change.Value.Name);
+        break;
+    }
+}
+
+// Each file named is read afresh, changed and replaced once. A failure names
+// the first value the failed changes write, as a single write would.
+void TRegistry::Store(const QList<Change> &changes)
+{
+    const auto unopened =
+        std::find_if(changes.begin(), changes.end(), [](const Change &change) { return change.Path.isEmpty(); });
+    if (unopened != changes.end())
+        throw WriteFailed(unopened->Value.Name, unopened->Failure);
+    for (auto first = changes.begin(); first != changes.end();) {
+        const QString fileName = first->FileName;
+        const auto end =
+            std::find_if(first, changes.end(), [&](const Change &change) { return change.FileName != fileName; });
+        try {
+            RegDocument document = LoadRegistryFile(fileName);
+            std::for_each(first, end, [&](const Change &change) { Apply(change, document); });
+            SaveRegistryFile(fileName, document);
+            if (HasCurrentKey() && fileName == fileName_ && document.Find(keyPath_))
+                Attach(document, keyPath_);
+        } catch (const Exception &e) {
+            const auto named =
+                std::find_if(first, end, [](const Change &change) { return change.What != Change::Create; });
+            if (named == end)
+                throw;
+            throw WriteFailed(named->Value.Name, e.Message());
+        }
+        first = end;
     }
 }
 

@@ -8,9 +8,10 @@
 // The file is $HARMONOVA_REGISTRY when that is set, else
 // $XDG_CONFIG_HOME/harmonova/registry.reg (~/.config/harmonova/registry.reg by
 // default), looked up again at every OpenKey. A key's values are read as they
-// were when it was opened; every write reads the file afresh, changes the one
-// value and replaces the file atomically, so nothing written by someone else
-// in between is lost. A file that cannot be read is never written.
+// were when it was opened; a write reads the file afresh, changes the value
+// and replaces the file atomically, so nothing written by someone else in
+// between is lost. Writes grouped by BeginUpdate and EndUpdate do the same
+// once for the whole group. A file that cannot be read is never written.
 #include "platform/RegFile.h"
 
 #include <QString>
@@ -67,6 +68,15 @@ public:
     // zero character. A missing or empty value reads as empty text.
     QString ReadString(const QString &name) const;
 
+    // Until EndUpdate, writes, deletions and the creation of keys opened
+    // meanwhile are only kept (reads see them at once); EndUpdate then stores
+    // them all in one replacement of the file. When they cannot be stored,
+    // none is, and EndUpdate throws the write error naming the first value
+    // written (a write to a key that could not be opened fails there too).
+    // What is still kept when the object goes away is dropped.
+    void BeginUpdate();
+    void EndUpdate();
+
     void WriteInteger(const QString &name, int value);
     void WriteBool(const QString &name, bool value) { WriteInteger(name, value ? 1 : 0); }
     void WriteString(const QString &name, const QString &value);
@@ -74,10 +84,26 @@ public:
     bool DeleteValue(const QString &name);
 
 private:
+    // One change for the file: a key created, a value set or deleted.
+    struct Change {
+        enum Kind { Create, Set, Delete };
+        Kind What = Set;
+        QString FileName;
+        QString Path;    // the key; empty when it could not be opened
+        QString Failure; // then why not
+        RegValue Value;  // for Delete only its name
+    };
+
     QString FullPath(const QString &key) const;
     void Attach(const RegDocument &document, const QString &path);
     const RegValue *Find(const QString &name) const;
     void Write(const QString &name, uint32_t type, const QByteArray &data);
+    void Keep(Change change);
+    void Store(const QList<Change> &changes);
+    static void Apply(const Change &change, RegDocument &document);
+
+    bool updating_ = false;
+    QList<Change> kept_;
 
     QString fileName_;
     QString keyPath_; // empty while no key is open

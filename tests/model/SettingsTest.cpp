@@ -3,6 +3,9 @@
 #include "platform/Exception.h"
 #include "platform/Registry.h"
 
+#include "ModelPrinters.h"
+#include "common/FileReplacements.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -181,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, LanguageSetting,
                                          StoredLanguage{3, ""}, StoredLanguage{0, ""}));
 
 // ---------------------------------------------------------------------------
-// A value that cannot be read ends the load there.
+// A value that cannot be read takes its default; the others are still loaded.
 
 namespace {
 
@@ -200,53 +203,95 @@ const QStringList everySettingLoaded = {"true",         "true", "false", "true",
                                         "Loopback Out", "48",   "3",     "5",    "2", "ZUVIVODADOZ.IDI",
                                         "400",          "none", "true",  "false"};
 
-struct BadValue {
-    int row; // which of everySetting is replaced
-    const char *line;
+struct Spoiled {
+    int row;            // which of everySetting is spoiled
+    const char *stored; // what the file holds instead
+    const char *saved;  // the line a save leaves in its place
+};
+
+struct Taken {
+    int entry; // of Snapshot()
+    const char *value;
+};
+
+struct BadFile {
+    QList<Spoiled> spoiled;
     const char *message;
-    int loaded; // how many Snapshot() entries are loaded before the failure
+    QList<Taken> taken; // what the program runs with where it differs from everySettingLoaded
 };
 
-const BadValue badValues[] = {
-    {4, "\"ListenType\"=\"abc\"", "Type de données incorrect pour 'ListenType'", 4},
-    {4, "\"ListenType\"=\"abcd\"", "Echec à l'obtention des données pour 'ListenType'", 4},
-    {0, "\"WindowCompact\"=\"yes\"", "Type de données incorrect pour 'WindowCompact'", 0},
-    {6, "\"MidiIFOut\"=dword:00000001", "Type de données incorrect pour 'MidiIFOut'", 6},
-    {10, "\"Language\"=hex:01,00,00,00,00", "Echec à l'obtention des données pour 'Language'", 10},
-    {11, "\"Speed\"=\"fast\"", "Echec à l'obtention des données pour 'Speed'", 12},
-    {14, "\"RemindMe\"=hex:01", "Type de données incorrect pour 'RemindMe'", 15},
+const BadFile badFiles[] = {
+    {{{0, "\"WindowCompact\"=\"yes\"", "\"WindowCompact\"=dword:00000000"}},
+     "Type de données incorrect pour 'WindowCompact'",
+     {{0, "false"}}},
+    {{{4, "\"ListenType\"=\"abc\"", "\"ListenType\"=dword:00000000"}},
+     "Type de données incorrect pour 'ListenType'",
+     {{4, "0"}}},
+    {{{4, "\"ListenType\"=\"abcd\"", "\"ListenType\"=dword:00000000"}},
+     "Echec à l'obtention des données pour 'ListenType'",
+     {{4, "0"}}},
+    // A device that cannot be read keeps what it held: nothing, at start.
+    {{{6, "\"MidiIFOut\"=dword:00000001", "\"MidiIFOut\"=\"\""}},
+     "Type de données incorrect pour 'MidiIFOut'",
+     {{6, ""}}},
+    {{{10, "\"Language\"=hex:01,00,00,00,00", "\"Language\"=dword:00000001"}},
+     "Echec à l'obtention des données pour 'Language'",
+     {{10, "1"}, {11, "ZADIVIZIRAZ.ARI"}}},
+    // RemindMe is never saved: the spoiled line stays for the reminder to mend.
+    {{{14, "\"RemindMe\"=hex:01", "\"RemindMe\"=hex:01"}}, "Type de données incorrect pour 'RemindMe'", {{15, "true"}}},
+    {{{0, "\"WindowCompact\"=\"yes\"", "\"WindowCompact\"=dword:00000000"},
+      {11, "\"Speed\"=\"fast\"", "\"Speed\"=dword:00000096"}},
+     "Type de données incorrect pour 'WindowCompact'\nEchec à l'obtention des données pour 'Speed'",
+     {{0, "false"}, {12, "150"}}},
+    {{{5, "\"MidiIFIn\"=dword:00000002", "\"MidiIFIn\"=\"\""},
+      {12, "\"Background\"=dword:00000000", "\"Background\"=\"\""}},
+     "Type de données incorrect pour 'MidiIFIn'\nType de données incorrect pour 'Background'",
+     {{5, ""}, {13, ""}}},
+    {{{7, "\"Son\"=hex(4):30,00,00,00,00", "\"Son\"=dword:00000000"},
+      {8, "\"Detune\"=\"-3\"", "\"Detune\"=dword:00000000"}},
+     "Echec à l'obtention des données pour 'Son'\nType de données incorrect pour 'Detune'",
+     {{7, "0"}, {8, "0"}}},
 };
 
-void PrintTo(const BadValue &bad, std::ostream *os)
+void PrintTo(const BadFile &bad, std::ostream *os)
 {
-    *os << bad.line;
+    for (const Spoiled &spoiled : bad.spoiled)
+        *os << spoiled.stored << ' ';
 }
 
-class BadSetting : public Settings, public testing::WithParamInterface<BadValue> {};
+class BadSetting : public Settings, public testing::WithParamInterface<BadFile> {};
 
 } // namespace
 
-TEST_P(BadSetting, StopsTheLoadAtThatValue)
+TEST_P(BadSetting, TakesItsDefaultAndTheNextSaveKeepsEveryOtherValue)
 {
-    const BadValue &bad = GetParam();
-    QList<QByteArray> lines = everySetting;
-    lines[bad.row] = bad.line;
-    WriteRegistry(Header + lines.join('\n') + '\n');
+    const BadFile &bad = GetParam();
+    QList<QByteArray> stored = everySetting;
+    QList<QByteArray> saved = everySetting;
+    for (const Spoiled &spoiled : bad.spoiled) {
+        stored[spoiled.row] = spoiled.stored;
+        saved[spoiled.row] = spoiled.saved;
+    }
+    WriteRegistry(Header + stored.join('\n') + '\n');
     const QByteArray before = ReadRegistry();
-    const QStringList start = Snapshot();
 
     EXPECT_EQ(MessageOf(LoadSettings), QString::fromUtf8(bad.message));
 
-    const QStringList expected = everySettingLoaded.mid(0, bad.loaded) + start.mid(bad.loaded);
+    QStringList expected = everySettingLoaded;
+    for (const Taken &taken : bad.taken)
+        expected[taken.entry] = QString::fromUtf8(taken.value);
     EXPECT_EQ(Snapshot(), expected);
-    EXPECT_EQ(ReadRegistry(), before);
+    EXPECT_EQ(ReadRegistry(), before) << "the load writes nothing over a value it could not read";
+
+    SaveSettings();
+    EXPECT_EQ(ReadRegistry(), Header + saved.join('\n') + "\n\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badValues));
+INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badFiles));
 
 // ---------------------------------------------------------------------------
-// A registry that cannot be opened: every value counts as missing and the
-// first write fails.
+// A registry that cannot be opened: every value counts as missing, so the
+// program runs with the defaults, and the first write fails.
 
 namespace {
 
@@ -259,7 +304,7 @@ class UnusableRegistry : public Settings, public testing::WithParamInterface<Bro
 
 } // namespace
 
-TEST_P(UnusableRegistry, FailsAtTheFirstWriteNamingWindowCompact)
+TEST_P(UnusableRegistry, RunsWithTheDefaultsAndFailsAtTheFirstWriteNamingWindowCompact)
 {
     const QByteArray broken = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Harmonova]\n"
                               "\"Speed\"=dword:fast\n";
@@ -277,8 +322,12 @@ TEST_P(UnusableRegistry, FailsAtTheFirstWriteNamingWindowCompact)
         EXPECT_TRUE(message.startsWith("Echec à la définition des données pour 'WindowCompact'\n"))
             << message.toStdString();
         EXPECT_TRUE(message.contains(cause)) << message.toStdString();
+        EXPECT_EQ(message.count("Echec"), 1) << message.toStdString();
+        if (operation == LoadSettings) {
+            EXPECT_EQ(Snapshot(), (QStringList{"false", "false", "true", "false", "0", "", "", "0", "0", "1", "1",
+                                               "ZADIVIZIRAZ.ARI", "150", "", "false", "true"}));
+        }
     }
-    EXPECT_FALSE(WindowCompact);
     QFile file(brokenFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), broken);
@@ -287,3 +336,51 @@ TEST_P(UnusableRegistry, FailsAtTheFirstWriteNamingWindowCompact)
 INSTANTIATE_TEST_SUITE_P(Settings, UnusableRegistry,
                          testing::Values(BrokenRegistry{"Unparseable", true}, BrokenRegistry{"NoFolder", false}),
                          [](const auto &info) { return std::string(info.param.what); });
+
+// ---------------------------------------------------------------------------
+// How the file is written.
+
+TEST_F(Settings, EachOperationReplacesTheFileOnceWhatever)
+{
+    FileReplacements replacements(platform::RegistryFileName());
+    ASSERT_TRUE(replacements.Watching());
+    LoadSettings(); // first start: the key and six defaults
+    EXPECT_EQ(replacements.Count(), 1);
+    SaveSettings();
+    EXPECT_EQ(replacements.Count(), 2);
+    LoadSettings(); // nothing missing: nothing written
+    EXPECT_EQ(replacements.Count(), 2);
+
+    QFile::remove(platform::RegistryFileName());
+    SaveSettings(); // the key is created with the values
+    EXPECT_EQ(replacements.Count(), 3);
+    EXPECT_TRUE(ReadRegistry().startsWith(Header + "\"WindowCompact\""));
+}
+
+TEST_F(Settings, CommentsTypedIntoTheFileStayWhereTheyStood)
+{
+    const QByteArray file = "Windows Registry Editor Version 5.00\n\n"
+                            "; my settings, kept by hand\n"
+                            "[HKEY_CURRENT_USER\\Software\\Harmonova]\n"
+                            "\"Speed\"=dword:000000c8\n"
+                            "; the synthesizer in the studio\n"
+                            "\t;   (the small one)\n"
+                            "\"MidiIFOut\"=\"Loopback Out\"\n"
+                            "\"Language\"=dword:00000002\n"
+                            "; that was all\n";
+    WriteRegistry(file);
+    LoadSettings();
+    Speed = 300;
+    SaveSettings();
+    const QByteArray saved = ReadRegistry();
+    EXPECT_TRUE(saved.startsWith("Windows Registry Editor Version 5.00\n\n"
+                                 "; my settings, kept by hand\n"
+                                 "[HKEY_CURRENT_USER\\Software\\Harmonova]\n"
+                                 "\"Speed\"=dword:0000012c\n"
+                                 "; the synthesizer in the studio\n"
+                                 "\t;   (the small one)\n"
+                                 "\"MidiIFOut\"=\"Loopback Out\"\n"
+                                 "\"Language\"=dword:00000002\n"))
+        << saved.toStdString();
+    EXPECT_TRUE(saved.endsWith("\n; that was all\n")) << saved.toStdString();
+}

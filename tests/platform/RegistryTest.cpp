@@ -2,6 +2,8 @@
 #include "platform/Exception.h"
 #include "platform/RegFile.h"
 
+#include "common/FileReplacements.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,8 +74,9 @@ TEST(RegFile, FormatAndParseGiveBackEveryValueByteForByte)
 {
     RegDocument document;
     RegKey &settings = document.Add("HKEY_CURRENT_USER\\Software\\Harmonova");
-    settings.Values = {
-        {"Zero", REG_DWORD, DwordData(0)},
+    settings.Comments = {"; the program's settings", "\t;  indented, kept as typed "};
+    const QList<RegValue> values = {
+        {"Zero", REG_DWORD, DwordData(0), {"; above Zero"}},
         {"All bits", REG_DWORD, DwordData(0xffffffffu)},
         {"Plain", REG_SZ, StringData("Loopback Out")},
         {"Escapes", REG_SZ, StringData("C:\\Images\\\"live\" ; [x] = é ♯ 𝄞")},
@@ -88,10 +91,13 @@ TEST(RegFile, FormatAndParseGiveBackEveryValueByteForByte)
         {"Quad", 0xb, QByteArray(8, '\x11')},
         {"Empty binary", REG_BINARY, {}},
         {"", REG_SZ, StringData("default value")},
-        {"name \"quoted\" \\ back", REG_DWORD, DwordData(7)},
+        {"name \"quoted\" \\ back", REG_DWORD, DwordData(7), {";", "; two lines"}},
     };
-    document.Add("HKEY_CURRENT_USER\\Software\\Empty key");
-    document.Add("HKEY_LOCAL_MACHINE\\Software\\Other").Values = {{"x", REG_DWORD, DwordData(1)}};
+    for (const RegValue &value : values)
+        settings.Set(value);
+    document.Add("HKEY_CURRENT_USER\\Software\\Empty key").Comments = {"; a key with nothing in it"};
+    document.Add("HKEY_LOCAL_MACHINE\\Software\\Other").Set({"x", REG_DWORD, DwordData(1), {}});
+    document.Trailing = {"; the end"};
 
     const QByteArray text = FormatRegFile(document);
     EXPECT_EQ(ParseRegFile(text, "round trip"), document) << text.toStdString();
@@ -161,7 +167,12 @@ TEST_F(RegistryTest, AWriteUnderAnotherLetterCaseReplacesTheValueInPlace)
     ASSERT_TRUE(registry.OpenKey(Harmonova, true));
     registry.WriteString("MidiIfIn", "New In");
     EXPECT_EQ(registry.ReadString("MIDIIFIN"), "New In");
-    EXPECT_EQ(ReadAll(fileName_), Header + HarmonovaKey + "\"MidiIFIn\"=\"New In\"\n\"Speed\"=dword:00000096\n\n");
+    registry.WriteInteger("Échelle", 1);
+    registry.WriteInteger("éCHELLE", 2);
+    EXPECT_EQ(registry.ReadInteger("ÉCHELLE"), 2);
+    EXPECT_EQ(ReadAll(fileName_),
+              Header + HarmonovaKey +
+                  "\"MidiIFIn\"=\"New In\"\n\"Speed\"=dword:00000096\n\"Échelle\"=dword:00000002\n\n");
 }
 
 TEST_F(RegistryTest, AcceptsWhatAnEditorMayLeaveInTheFile)
@@ -465,4 +476,126 @@ TEST_F(RegistryTest, StoredProxyValuesWinOverTheEnvironment)
     EXPECT_EQ(registry.ReadString("ProxyServer"), "http=proxy.lan:8080");
     ASSERT_TRUE(registry.OpenKey("\\" + InternetSettingsKey, false));
     EXPECT_EQ(registry.ReadString("ProxyServer"), "http=proxy.lan:8080");
+}
+
+// ---------------------------------------------------------------------------
+// Writes grouped into one replacement of the file.
+
+TEST_F(RegistryTest, AGroupOfWritesReachesTheFileInOneReplacementAtItsEnd)
+{
+    WriteAll(fileName_, Header + HarmonovaKey + "\"Speed\"=dword:00000096\n\"Background\"=\"none\"\n");
+    const QByteArray before = ReadAll(fileName_);
+    FileReplacements replacements(fileName_);
+    ASSERT_TRUE(replacements.Watching());
+
+    TRegistry registry;
+    registry.BeginUpdate();
+    ASSERT_TRUE(registry.OpenKey("Software\\New", true));
+    registry.WriteInteger("A", 1);
+    ASSERT_TRUE(registry.OpenKey("\\" + Harmonova, true));
+    registry.WriteInteger("Speed", 300);
+    EXPECT_TRUE(registry.DeleteValue("Background"));
+    registry.WriteString("MidiIFOut", "Loopback Out");
+    EXPECT_EQ(registry.ReadInteger("speed"), 300) << "reads see the group at once";
+    EXPECT_FALSE(registry.ValueExists("Background"));
+    ASSERT_TRUE(registry.OpenKey("\\Software\\New", false)) << "a key created in the group can be opened again";
+    EXPECT_EQ(registry.ReadInteger("A"), 1);
+    EXPECT_EQ(ReadAll(fileName_), before);
+    EXPECT_EQ(replacements.Count(), 0);
+
+    {
+        TRegistry someoneElse; // writes meanwhile are kept
+        ASSERT_TRUE(someoneElse.OpenKey(Harmonova, false));
+        someoneElse.WriteInteger("Son", 5);
+    }
+    registry.EndUpdate();
+
+    EXPECT_EQ(replacements.Count(), 2);
+    EXPECT_EQ(ReadAll(fileName_), Header + HarmonovaKey +
+                                      "\"Speed\"=dword:0000012c\n"
+                                      "\"Son\"=dword:00000005\n"
+                                      "\"MidiIFOut\"=\"Loopback Out\"\n"
+                                      "\n"
+                                      "[HKEY_CURRENT_USER\\Software\\New]\n"
+                                      "\"A\"=dword:00000001\n"
+                                      "\n");
+    registry.WriteInteger("A", 2); // after the group, each write is stored at once
+    EXPECT_EQ(replacements.Count(), 3);
+}
+
+TEST_F(RegistryTest, AGroupThatCannotBeStoredFailsAtItsEndNamingItsFirstValueAndStoresNothing)
+{
+    const QByteArray spoiled = Header + HarmonovaKey + "\"Speed\"=dword:fast\n";
+    {
+        // The file spoiled after the key was opened.
+        TRegistry registry;
+        registry.BeginUpdate();
+        ASSERT_TRUE(registry.OpenKey(Harmonova, true));
+        registry.WriteInteger("WindowCompact", 1);
+        registry.WriteInteger("Speed", 1);
+        WriteAll(fileName_, spoiled);
+        const QString message = MessageOf([&] { registry.EndUpdate(); });
+        EXPECT_TRUE(message.startsWith("Echec à la définition des données pour 'WindowCompact'\n"))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains("ligne 4")) << message.toStdString();
+        EXPECT_EQ(ReadAll(fileName_), spoiled);
+    }
+    {
+        // The key could not be opened: the writes fail at the end, not one by one.
+        TRegistry registry;
+        registry.BeginUpdate();
+        EXPECT_FALSE(registry.OpenKey(Harmonova, true));
+        EXPECT_NO_THROW(registry.WriteInteger("Notation", 1));
+        EXPECT_NO_THROW(registry.WriteInteger("Speed", 1));
+        EXPECT_FALSE(registry.ValueExists("Notation"));
+        const QString message = MessageOf([&] { registry.EndUpdate(); });
+        EXPECT_TRUE(message.startsWith("Echec à la définition des données pour 'Notation'\n")) << message.toStdString();
+        EXPECT_EQ(ReadAll(fileName_), spoiled);
+    }
+}
+
+TEST_F(RegistryTest, AGroupNeverEndedIsDropped)
+{
+    {
+        TRegistry registry;
+        registry.BeginUpdate();
+        ASSERT_TRUE(registry.OpenKey(Harmonova, true));
+        registry.WriteInteger("Speed", 1);
+    }
+    EXPECT_FALSE(QFile::exists(fileName_));
+}
+
+TEST_F(RegistryTest, CommentsStayBetweenTheLinesTheyStoodBetween)
+{
+    WriteAll(fileName_, ReadAll(HN_FIXTURES_DIR "/registry-handwritten.reg"));
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(Harmonova, false));
+    registry.WriteInteger("speed", 300);
+    registry.WriteInteger("Son", 5);
+    // The comment above the deleted value now stands above the one after it.
+    ASSERT_TRUE(registry.DeleteValue("HelpPath"));
+    EXPECT_EQ(ReadAll(fileName_),
+              Header +
+                  "; Settings typed in by hand: comments, names in any letter case, hexadecimal\n"
+                  "; data over two lines, a default value and a second key.\n" +
+                  HarmonovaKey +
+                  "\"Speed\"=dword:0000012c\n"
+                  "\"language\"=dword:00000002\n"
+                  "\"Background\"=\"C:\\\\Images\\\\scène \\\"live\\\".jpg\"\n"
+                  "; an expandable string, its data over two lines\n"
+                  "\"Detune\"=dword:fffffff4\n"
+                  "@=\"default\"\n"
+                  "\"Son\"=dword:00000005\n"
+                  "\n"
+                  "[HKEY_CURRENT_USER\\software\\microsoft\\windows\\currentversion\\internet settings]\n"
+                  "\"ProxyEnable\"=dword:00000001\n"
+                  "\"ProxyServer\"=\"ftp=ftp.lan:21;http=cache.lan:3128\"\n"
+                  "\n");
+    ASSERT_TRUE(registry.DeleteValue("Son"));
+    ASSERT_TRUE(registry.DeleteValue("")); // the default value
+    ASSERT_TRUE(registry.DeleteValue("Detune"));
+    EXPECT_TRUE(ReadAll(fileName_).contains("\"Background\"=\"C:\\\\Images\\\\scène \\\"live\\\".jpg\"\n"
+                                            "; an expandable string, its data over two lines\n"
+                                            "\n[HKEY_CURRENT_USER\\software"))
+        << "a comment whose value is gone stays at the end of its key";
 }
