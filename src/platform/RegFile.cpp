@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <QStringTokenizer>
+#include <QVarLengthArray>
+#include <QtEndian>
 
 #include <algorithm>
 
@@ -18,32 +20,42 @@ const QStringList RootNames{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCA
 // Exported files keep hexadecimal data lines within 80 columns.
 constexpr int HexLineWidth = 77;
 
-bool SameName(const QString &a, const QString &b)
+bool SameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The form under which names and paths are hashed: equal for every two names
-// that SameName takes as the same.
-QString Folded(const QString &name)
+int HexDigit(QChar c)
 {
-    return name.toCaseFolded();
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if ((u | 0x20) >= 'a' && (u | 0x20) <= 'f')
+        return (u | 0x20) - 'a' + 10;
+    return -1;
 }
 
-bool IsHexDigits(const QString &text, int minCount, int maxCount)
+bool IsHexDigits(QStringView text, int minCount, int maxCount)
 {
     if (text.size() < minCount || text.size() > maxCount)
         return false;
-    for (QChar c : text)
-        if (c.unicode() > 0x7f || !isxdigit(c.unicode()))
-            return false;
-    return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return HexDigit(c) >= 0; });
 }
 
-// One line of the file with its 1-based number, for messages.
+// The number that IsHexDigits accepted.
+uint32_t HexNumber(QStringView digits)
+{
+    uint32_t number = 0;
+    for (QChar c : digits)
+        number = number << 4 | static_cast<uint32_t>(HexDigit(c));
+    return number;
+}
+
+// One line of the file with its 1-based number, for messages. The text lies
+// in the parser's decoded copy of the whole file.
 struct Line {
     int Number;
-    QString Text;
+    QStringView Text;
 };
 
 class Parser {
@@ -54,25 +66,25 @@ public:
     {
         // An empty file holds nothing that could be lost: it is an empty registry.
         if (std::all_of(lines_.begin(), lines_.end(), [](const Line &line) { return line.Text.trimmed().isEmpty(); }))
-            return document_;
+            return std::move(document_);
         if (lines_[0].Text.trimmed() != Header)
             Fail(1, QStringLiteral("la première ligne doit être « %1 »").arg(Header));
         for (next_ = 1; next_ < lines_.size();) {
             const Line &line = lines_[next_++];
-            const QString text = line.Text.trimmed();
+            const QStringView text = line.Text.trimmed();
             if (text.isEmpty())
                 continue;
-            if (text.startsWith(';'))
-                comments_.append(line.Text);
-            else if (text.startsWith('['))
+            if (text.startsWith(u';'))
+                comments_.append(line.Text.toString());
+            else if (text.startsWith(u'['))
                 OpenKey(line.Number, text);
-            else if (text.startsWith('"') || text.startsWith('@'))
+            else if (text.startsWith(u'"') || text.startsWith(u'@'))
                 AddValue(line.Number, text);
             else
                 Fail(line.Number, QStringLiteral("ligne non reconnue"));
         }
-        document_.Trailing = comments_;
-        return document_;
+        document_.Trailing = std::move(comments_);
+        return std::move(document_);
     }
 
 private:
@@ -90,14 +102,14 @@ private:
     {
         const QByteArrayView rest = bytes.startsWith("\xEF\xBB\xBF") ? QByteArrayView(bytes).sliced(3) : bytes;
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = utf8(rest);
+        text_ = utf8(rest);
         if (utf8.hasError())
             FailAtFirstBadLine(rest);
         int number = 0;
-        for (QStringView line : QStringTokenizer(text, u'\n')) {
+        for (QStringView line : QStringTokenizer(text_, u'\n')) {
             if (line.endsWith(u'\r'))
                 line.chop(1);
-            lines_.append({++number, line.toString()});
+            lines_.append({++number, line});
         }
     }
 
@@ -114,67 +126,71 @@ private:
         Fail(number, QStringLiteral("le texte n'est pas en UTF-8"));
     }
 
-    void OpenKey(int number, const QString &text)
+    void OpenKey(int number, QStringView text)
     {
-        if (!text.endsWith(']'))
+        if (!text.endsWith(u']'))
             Fail(number, QStringLiteral("« ] » manquant à la fin du nom de clé"));
-        const QString inner = text.mid(1, text.size() - 2);
-        if (inner.startsWith('-'))
+        const QStringView inner = text.sliced(1, text.size() - 2);
+        if (inner.startsWith(u'-'))
             Fail(number, QStringLiteral("la suppression d'une clé n'est pas prise en charge"));
-        QStringList parts = inner.split('\\');
+        const QList<QStringView> parts = inner.split(u'\\');
         const auto root = std::find_if(RootNames.begin(), RootNames.end(),
                                        [&](const QString &name) { return SameName(name, parts[0]); });
         if (root == RootNames.end())
             Fail(number, QStringLiteral("racine de clé inconnue « %1 »").arg(parts[0]));
-        parts[0] = *root;
-        if (parts.contains(QString()))
+        if (std::any_of(parts.begin(), parts.end(), [](QStringView part) { return part.isEmpty(); }))
             Fail(number, QStringLiteral("nom de clé vide dans « %1 »").arg(inner));
-        key_ = &document_.Add(parts.join('\\'));
+        key_ = &document_.Add(*root + inner.sliced(parts[0].size()).toString());
         key_->Comments += comments_;
         comments_.clear();
     }
 
-    void AddValue(int number, const QString &text)
+    void AddValue(int number, QStringView text)
     {
         if (!key_)
             Fail(number, QStringLiteral("valeur placée avant toute clé"));
-        int pos = 0;
+        qsizetype pos = 0;
         RegValue value;
-        if (text.startsWith('@'))
+        if (text.startsWith(u'@'))
             pos = 1;
         else
             value.Name = ReadQuoted(number, text, pos);
         SkipBlanks(text, pos);
-        if (pos >= text.size() || text[pos] != '=')
+        if (pos >= text.size() || text[pos] != u'=')
             Fail(number, QStringLiteral("« = » attendu après le nom de la valeur"));
         ++pos;
         SkipBlanks(text, pos);
-        ReadData(number, text.mid(pos), value);
-        value.Comments = comments_;
+        ReadData(number, text.sliced(pos), value);
+        value.Comments = std::move(comments_);
         comments_.clear();
-        key_->Set(value);
+        key_->Set(std::move(value));
     }
 
-    static void SkipBlanks(const QString &text, int &pos)
+    static void SkipBlanks(QStringView text, qsizetype &pos)
     {
         while (pos < text.size() && text[pos].isSpace())
             ++pos;
     }
 
     // A text between double quotes in which only \\ and \" are escapes.
-    QString ReadQuoted(int number, const QString &text, int &pos) const
+    QString ReadQuoted(int number, QStringView text, qsizetype &pos) const
     {
-        QString result;
-        for (pos = 1; pos < text.size(); ++pos) {
+        // Most texts hold no escape: they are taken whole.
+        for (pos = 1; pos < text.size() && text[pos] != u'"' && text[pos] != u'\\'; ++pos) {
+        }
+        if (pos < text.size() && text[pos] == u'"')
+            return text.sliced(1, pos++ - 1).toString();
+        QString result = text.sliced(1, pos - 1).toString();
+        for (; pos < text.size(); ++pos) {
             const QChar c = text[pos];
-            if (c == '"') {
+            if (c == u'"') {
                 ++pos;
                 return result;
             }
-            if (c == '\\') {
+            if (c == u'\\') {
                 if (++pos >= text.size())
                     break;
-                if (text[pos] != '\\' && text[pos] != '"')
+                if (text[pos] != u'\\' && text[pos] != u'"')
                     Fail(number,
                          QStringLiteral("séquence « \\%1 » inconnue (seuls \\\\ et \\\" sont permis)").arg(text[pos]));
             }
@@ -183,21 +199,21 @@ private:
         Fail(number, QStringLiteral("guillemet fermant manquant"));
     }
 
-    void ReadData(int number, const QString &data, RegValue &value)
+    void ReadData(int number, QStringView data, RegValue &value)
     {
-        if (data.startsWith('"')) {
-            int pos = 0;
+        if (data.startsWith(u'"')) {
+            qsizetype pos = 0;
             value.Type = REG_SZ;
             value.Data = StringData(ReadQuoted(number, data, pos));
-            if (!data.mid(pos).trimmed().isEmpty())
+            if (!data.sliced(pos).trimmed().isEmpty())
                 Fail(number, QStringLiteral("texte inattendu après la chaîne"));
         } else if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            const QString digits = data.mid(6).trimmed();
+            const QStringView digits = data.sliced(6).trimmed();
             if (!IsHexDigits(digits, 1, 8))
                 Fail(number,
                      QStringLiteral("nombre « %1 » invalide (1 à 8 chiffres hexadécimaux attendus)").arg(digits));
             value.Type = REG_DWORD;
-            value.Data = DwordData(digits.toUInt(nullptr, 16));
+            value.Data = DwordData(HexNumber(digits));
         } else if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
             ReadHex(number, data, value);
         } else if (data == QLatin1String("-")) {
@@ -208,38 +224,56 @@ private:
     }
 
     // hex:01,02 is binary data; hex(N):... data of type N (hexadecimal).
-    void ReadHex(int number, const QString &data, RegValue &value)
+    void ReadHex(int number, QStringView data, RegValue &value)
     {
-        const qsizetype colon = data.indexOf(':');
+        const qsizetype colon = data.indexOf(u':');
         if (colon < 0)
             Fail(number, QStringLiteral("« : » manquant après « %1 »").arg(data));
-        const QString kind = data.left(colon).toLower();
+        const QStringView kind = data.first(colon);
         value.Type = REG_BINARY;
-        if (kind != QLatin1String("hex")) {
-            const QString type = kind.mid(3);
-            if (!type.startsWith('(') || !type.endsWith(')') || !IsHexDigits(type.mid(1, type.size() - 2), 1, 8))
-                Fail(number, QStringLiteral("type « %1 » invalide").arg(data.left(colon)));
-            value.Type = type.mid(1, type.size() - 2).toUInt(nullptr, 16);
+        if (kind.size() > 3) {
+            const QStringView type = kind.sliced(3);
+            if (!type.startsWith(u'(') || !type.endsWith(u')') || !IsHexDigits(type.sliced(1, type.size() - 2), 1, 8))
+                Fail(number, QStringLiteral("type « %1 » invalide").arg(kind));
+            value.Type = HexNumber(type.sliced(1, type.size() - 2));
         }
-        QString bytes = data.mid(colon + 1).trimmed();
-        while (bytes.endsWith('\\')) {
-            bytes.chop(1);
-            const QString more = next_ < lines_.size() ? lines_[next_++].Text.trimmed() : QString();
-            if (more.isEmpty())
+        // Blanks are ignored, and the data goes on over lines ending with a backslash.
+        QStringView piece = data.sliced(colon + 1).trimmed();
+        QVarLengthArray<QChar, 8> byte;
+        bool any = false;
+        value.Data.reserve(piece.size() / 3 + 1);
+        const auto endOfByte = [&] {
+            const QStringView digits(byte.constData(), byte.size());
+            if (!IsHexDigits(digits, 1, 2))
+                Fail(number, QStringLiteral("octet « %1 » invalide (deux chiffres hexadécimaux attendus)").arg(digits));
+            value.Data.append(static_cast<char>(HexNumber(digits)));
+            byte.clear();
+        };
+        for (;;) {
+            const bool more = piece.endsWith(u'\\');
+            if (more)
+                piece.chop(1);
+            for (QChar c : piece) {
+                if (c == u' ' || c == u'\t')
+                    continue;
+                any = true;
+                if (c == u',')
+                    endOfByte();
+                else
+                    byte.append(c);
+            }
+            if (!more)
+                break;
+            piece = next_ < lines_.size() ? lines_[next_++].Text.trimmed() : QStringView();
+            if (piece.isEmpty())
                 Fail(number, QStringLiteral("ligne de suite manquante après « \\ »"));
-            bytes += more;
         }
-        bytes.remove(' ').remove('\t');
-        if (bytes.isEmpty())
-            return;
-        for (const QString &byte : bytes.split(',')) {
-            if (!IsHexDigits(byte, 1, 2))
-                Fail(number, QStringLiteral("octet « %1 » invalide (deux chiffres hexadécimaux attendus)").arg(byte));
-            value.Data.append(static_cast<char>(byte.toUInt(nullptr, 16)));
-        }
+        if (any)
+            endOfByte();
     }
 
     QString fileName_;
+    QString text_; // the whole file, decoded
     QList<Line> lines_;
     qsizetype next_ = 0;
     RegDocument document_;
@@ -250,10 +284,15 @@ private:
 void AppendQuoted(QString &line, QStringView text)
 {
     line += '"';
-    for (QChar c : text) {
-        if (c == '\\' || c == '"')
+    for (qsizetype plain = 0; !text.isEmpty(); text = text.sliced(plain)) {
+        // The run of characters up to the next one that needs its escape.
+        for (plain = 0; plain < text.size() && text[plain] != u'\\' && text[plain] != u'"'; ++plain) {
+        }
+        line += text.first(plain);
+        if (plain < text.size()) {
             line += '\\';
-        line += c;
+            line += text[plain++];
+        }
     }
     line += '"';
 }
@@ -322,29 +361,51 @@ void AppendValue(QString &text, const RegValue &value)
 
 } // namespace
 
+size_t qHash(const CaselessName &name, size_t seed) noexcept
+{
+    // Folded code point by code point, as the comparison folds them.
+    const QString &text = name.Text;
+    QVarLengthArray<char32_t, 128> folded;
+    folded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z')
+                c += 'a' - 'A';
+        } else {
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
+                ++i;
+            }
+            c = QChar::toCaseFolded(c);
+        }
+        folded.append(c);
+    }
+    return qHashBits(folded.constData(), folded.size() * sizeof(char32_t), seed);
+}
+
 const RegValue *RegKey::Find(const QString &name) const
 {
-    const auto at = index_.constFind(Folded(name));
+    const auto at = index_.constFind(CaselessName{name});
     return at == index_.cend() ? nullptr : &values_[*at];
 }
 
-void RegKey::Set(const RegValue &value)
+void RegKey::Set(RegValue value)
 {
-    const QString folded = Folded(value.Name);
-    if (const auto at = index_.constFind(folded); at != index_.cend()) {
+    if (const auto at = index_.constFind(CaselessName{value.Name}); at != index_.cend()) {
         RegValue &existing = values_[*at];
         existing.Type = value.Type;
-        existing.Data = value.Data;
+        existing.Data = std::move(value.Data);
         existing.Comments += value.Comments;
         return;
     }
-    index_.insert(folded, values_.size());
-    values_.append(value);
+    index_.insert(CaselessName{value.Name}, values_.size());
+    values_.append(std::move(value));
 }
 
 bool RegKey::Remove(const QString &name)
 {
-    const auto at = index_.constFind(Folded(name));
+    const auto at = index_.constFind(CaselessName{name});
     if (at == index_.cend())
         return false;
     const qsizetype position = *at;
@@ -356,7 +417,7 @@ bool RegKey::Remove(const QString &name)
         Trailing = comments + Trailing;
     index_.clear();
     for (qsizetype i = 0; i < values_.size(); ++i)
-        index_.insert(Folded(values_[i].Name), i);
+        index_.insert(CaselessName{values_[i].Name}, i);
     return true;
 }
 
@@ -367,13 +428,13 @@ bool RegKey::operator==(const RegKey &other) const
 
 const RegKey *RegDocument::Find(const QString &path) const
 {
-    const auto at = index_.constFind(Folded(path));
+    const auto at = index_.constFind(CaselessName{path});
     return at == index_.cend() ? nullptr : &keys_[*at];
 }
 
 RegKey *RegDocument::Find(const QString &path)
 {
-    const auto at = index_.constFind(Folded(path));
+    const auto at = index_.constFind(CaselessName{path});
     return at == index_.cend() ? nullptr : &keys_[*at];
 }
 
@@ -381,7 +442,7 @@ RegKey &RegDocument::Add(const QString &path)
 {
     if (RegKey *key = Find(path))
         return *key;
-    index_.insert(Folded(path), keys_.size());
+    index_.insert(CaselessName{path}, keys_.size());
     keys_.append(RegKey(path));
     return keys_.last();
 }
@@ -409,22 +470,17 @@ uint32_t DwordOfData(const QByteArray &data)
 
 QString TextOfData(const QByteArray &data)
 {
-    QString text;
-    text.reserve(data.size() / 2);
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2)
-        text += QChar(static_cast<char16_t>(static_cast<uchar>(data[i]) | static_cast<uchar>(data[i + 1]) << 8));
+    QString text(data.size() / 2, Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(data.constData(), text.size(), text.data());
     return text;
 }
 
 QByteArray StringData(const QString &text)
 {
-    QByteArray data;
-    data.reserve((text.size() + 1) * 2);
-    for (QChar c : text) {
-        data.append(static_cast<char>(c.unicode() & 0xff));
-        data.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return data.append(2, '\0');
+    QByteArray data((text.size() + 1) * 2, Qt::Uninitialized);
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), data.data());
+    data[data.size() - 2] = data[data.size() - 1] = '\0';
+    return data;
 }
 
 RegDocument ParseRegFile(const QByteArray &bytes, const QString &fileName)

@@ -17,8 +17,8 @@
 // file is an empty registry. Hexadecimal data may run over several lines,
 // each but the last ending with "\". "@" names a key's default value.
 //
-// Keys and values are found through hashes of their case-folded names, so
-// reading and writing a file costs time in proportion to its size.
+// Keys and values are found through hashes of their names, so reading and
+// writing a file costs time in proportion to its size.
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -47,6 +47,17 @@ struct RegValue {
     bool operator==(const RegValue &) const = default;
 };
 
+// A name as a hash key, compared without case. It shares the text of the
+// value or key it stands for, so indexing costs no copy.
+struct CaselessName {
+    QString Text;
+    friend bool operator==(const CaselessName &a, const CaselessName &b)
+    {
+        return a.Text.compare(b.Text, Qt::CaseInsensitive) == 0;
+    }
+};
+size_t qHash(const CaselessName &name, size_t seed = 0) noexcept;
+
 class RegKey {
 public:
     RegKey() = default;
@@ -62,7 +73,7 @@ public:
     // Replaces the type and data of an existing value (keeping the name as
     // first written, and its comments, to which the new value's are added) or
     // appends a new one.
-    void Set(const RegValue &value);
+    void Set(RegValue value);
     // The removed value's comments stay, above the value that followed it.
     bool Remove(const QString &name);
 
@@ -70,7 +81,7 @@ public:
 
 private:
     QList<RegValue> values_;
-    QHash<QString, qsizetype> index_; // case-folded name -> position in values_
+    QHash<CaselessName, qsizetype> index_; // position in values_
 };
 
 class RegDocument {
@@ -89,7 +100,7 @@ public:
 
 private:
     QList<RegKey> keys_;
-    QHash<QString, qsizetype> index_; // case-folded path -> position in keys_
+    QHash<CaselessName, qsizetype> index_; // position in keys_
 };
 
 QByteArray DwordData(uint32_t number);
@@ -105,3 +116,7 @@ RegDocument ParseRegFile(const QByteArray &bytes, const QString &fileName);
 QByteArray FormatRegFile(const RegDocument &document);
 
 } // namespace platform
+
+// Lists of values and keys grow by moving their items' bytes.
+Q_DECLARE_TYPEINFO(platform::RegValue, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(platform::RegKey, Q_RELOCATABLE_TYPE);

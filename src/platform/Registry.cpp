@@ -8,6 +8,9 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <sys/stat.h>
+#include <time.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -120,7 +123,7 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     const QString path = FullPath(key);
     const QString fileName = RegistryFileName();
     try {
-        RegDocument document = LoadRegistryFile(fileName);
+        RegDocument document = Read(fileName);
         for (const Change &change : kept_)
             if (change.FileName == fileName)
                 Apply(change, document);
@@ -142,6 +145,40 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
         openFailure_ = e.Message();
         return false;
     }
+}
+
+std::optional<TRegistry::FileStamp> TRegistry::StampOf(const QString &fileName)
+{
+    struct stat info;
+    if (stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return std::nullopt;
+    const auto nanoseconds = [](const timespec &t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return FileStamp{info.st_dev, info.st_ino, info.st_size, nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)};
+}
+
+// The file system keeps times in coarse ticks, so two writes in place within
+// one tick leave the same time behind. Only a file whose last write is well
+// in the past is told apart from its next version by its stamp.
+bool TRegistry::FileStamp::Settled() const
+{
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    constexpr qint64 Margin = 100'000'000; // ns, many ticks
+    return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec - Modified > Margin;
+}
+
+// The file is stamped before and after it is read: a file that changed
+// meanwhile, or may still change unseen, is not remembered.
+RegDocument TRegistry::Read(const QString &fileName)
+{
+    const std::optional<FileStamp> stamp = StampOf(fileName);
+    if (stamp && snapshot_ && snapshot_->FileName == fileName && snapshot_->Stamp == *stamp)
+        return snapshot_->Document;
+    snapshot_.reset();
+    RegDocument document = LoadRegistryFile(fileName);
+    if (stamp && stamp->Settled() && StampOf(fileName) == stamp)
+        snapshot_ = Snapshot{fileName, *stamp, document};
+    return document;
 }
 
 void TRegistry::CloseKey()
@@ -273,7 +310,7 @@ bool TRegistry::DeleteValue(const QString &name)
         return true;
     }
     try {
-        RegDocument document = LoadRegistryFile(fileName_);
+        RegDocument document = Read(fileName_);
         RegKey *key = document.Find(keyPath_);
         if (!key || !key->Remove(name))
             return false;
@@ -314,7 +351,7 @@ void TRegistry::Store(const QList<Change> &changes)
         const auto end =
             std::find_if(first, changes.end(), [&](const Change &change) { return change.FileName != fileName; });
         try {
-            RegDocument document = LoadRegistryFile(fileName);
+            RegDocument document = Read(fileName);
             std::for_each(first, end, [&](const Change &change) { Apply(change, document); });
             SaveRegistryFile(fileName, document);
             if (HasCurrentKey() && fileName == fileName_ && document.Find(keyPath_))

@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -94,6 +95,24 @@ private:
         RegValue Value;  // for Delete only its name
     };
 
+    // What tells a file's versions apart without reading it: a replacement
+    // gives a new inode, a write in place a new size or time.
+    struct FileStamp {
+        quint64 Device = 0, Inode = 0;
+        qint64 Size = 0, Modified = 0, Changed = 0; // times in nanoseconds
+        bool operator==(const FileStamp &) const = default;
+        bool Settled() const;
+    };
+    // The file as this object last read it, taken again instead of reading
+    // the file while that is unchanged.
+    struct Snapshot {
+        QString FileName;
+        FileStamp Stamp;
+        RegDocument Document;
+    };
+
+    static std::optional<FileStamp> StampOf(const QString &fileName);
+    RegDocument Read(const QString &fileName);
     QString FullPath(const QString &key) const;
     void Attach(const RegDocument &document, const QString &path);
     const RegValue *Find(const QString &name) const;
@@ -102,6 +121,7 @@ private:
     void Store(const QList<Change> &changes);
     static void Apply(const Change &change, RegDocument &document);
 
+    std::optional<Snapshot> snapshot_;
     bool updating_ = false;
     QList<Change> kept_;
 
