@@ -4,6 +4,7 @@
 
 #include "common/FileReplacements.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -551,6 +552,28 @@ TEST_F(RegistryTest, AGroupThatCannotBeStoredFailsAtItsEndNamingItsFirstValueAnd
         const QString message = MessageOf([&] { registry.EndUpdate(); });
         EXPECT_TRUE(message.startsWith("Echec à la définition des données pour 'Notation'\n")) << message.toStdString();
         EXPECT_EQ(ReadAll(fileName_), spoiled);
+    }
+}
+
+// An editor that saves in place keeps the file's inode and size; only the
+// modification time tells, and the file system keeps it in coarse ticks.
+TEST_F(RegistryTest, AFileChangedInPlaceAfterTheOpenIsReadAgainForTheWrite)
+{
+    for (const bool longUnchanged : {true, false}) {
+        WriteAll(fileName_, Header + HarmonovaKey + "\"Son\"=dword:00000001\n");
+        if (longUnchanged) {
+            QFile file(fileName_);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+        }
+        TRegistry registry;
+        registry.BeginUpdate();
+        ASSERT_TRUE(registry.OpenKey(Harmonova, false));
+        WriteAll(fileName_, Header + HarmonovaKey + "\"Son\"=dword:00000002\n");
+        registry.WriteInteger("Speed", 1);
+        registry.EndUpdate();
+        EXPECT_EQ(ReadAll(fileName_), Header + HarmonovaKey + "\"Son\"=dword:00000002\n\"Speed\"=dword:00000001\n\n")
+            << (longUnchanged ? "a file unchanged for long" : "a file just written");
     }
 }
 
