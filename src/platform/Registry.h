@@ -117,7 +117,6 @@ private:
     void Attach(const RegDocument &document, const QString &path);
     const RegValue *Find(const QString &name) const;
     void Write(const QString &name, uint32_t type, const QByteArray &data);
-    void Keep(Change change);
     void Store(const QList<Change> &changes);
     static void Apply(const Change &change, RegDocument &document);
 
