@@ -361,17 +361,46 @@ void AppendValue(QString &text, const RegValue &value)
 
 } // namespace
 
+namespace {
+
+char16_t AsciiLower(char16_t c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+bool IsAscii(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
+// Names are nearly always ASCII: those are compared here, anything else by
+// the full comparison without case.
+bool operator==(const CaselessName &a, const CaselessName &b) noexcept
+{
+    const QString &x = a.Text, &y = b.Text;
+    if (x.size() != y.size())
+        return !(IsAscii(x) && IsAscii(y)) && x.compare(y, Qt::CaseInsensitive) == 0;
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        const char16_t c = x[i].unicode(), d = y[i].unicode();
+        if (c >= 0x80 || d >= 0x80)
+            return x.compare(y, Qt::CaseInsensitive) == 0;
+        if (AsciiLower(c) != AsciiLower(d))
+            return false;
+    }
+    return true;
+}
+
 size_t qHash(const CaselessName &name, size_t seed) noexcept
 {
     // Folded code point by code point, as the comparison folds them.
     const QString &text = name.Text;
-    QVarLengthArray<char32_t, 128> folded;
-    folded.reserve(text.size());
+    size_t hash = seed ^ 0xcbf29ce484222325u;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
         if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 'a' - 'A';
+            c = AsciiLower(static_cast<char16_t>(c));
         } else {
             if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
                 c = QChar::surrogateToUcs4(text[i].unicode(), text[i + 1].unicode());
@@ -379,9 +408,9 @@ size_t qHash(const CaselessName &name, size_t seed) noexcept
             }
             c = QChar::toCaseFolded(c);
         }
-        folded.append(c);
+        hash = (hash ^ c) * 0x100000001b3u;
     }
-    return qHashBits(folded.constData(), folded.size() * sizeof(char32_t), seed);
+    return hash ^ (hash >> 29);
 }
 
 const RegValue *RegKey::Find(const QString &name) const

@@ -51,11 +51,8 @@ struct RegValue {
 // value or key it stands for, so indexing costs no copy.
 struct CaselessName {
     QString Text;
-    friend bool operator==(const CaselessName &a, const CaselessName &b)
-    {
-        return a.Text.compare(b.Text, Qt::CaseInsensitive) == 0;
-    }
 };
+bool operator==(const CaselessName &a, const CaselessName &b) noexcept;
 size_t qHash(const CaselessName &name, size_t seed = 0) noexcept;
 
 class RegKey {
