@@ -22,6 +22,7 @@
 #include "ui/Midi_Setup.h"
 #include "ui/MsgBoxMidi.h"
 #include "ui/PanelResources.h"
+#include "ui/Pattern.h"
 #include "ui/ShapePiano.h"
 #include "ui/Staff.h"
 #include "ui/analyse.h"
@@ -653,6 +654,8 @@ void TFormMain::FormCreate()
             model::CurrentChord = ChordName->ItemIndex() + 1;
             ShowChord(model::CurrentRoot, model::CurrentChord, model::CurrentInversion);
         },
+        // The pattern editor, created next, starts with no marker set.
+        [] { EndMarkerCol = EndMarkerRow = LoopMarkerCol = LoopMarkerRow = -1; },
     };
     for (const auto &step : steps)
         platform::RunGuarded(step);
@@ -1150,7 +1153,11 @@ void TFormMain::mnuChordanalysisClick()
 
 void TFormMain::mnuChordpatternClick()
 {
-    // The chord pattern editor is not in the program yet.
+    if (!FrmPattern)
+        return;
+    FrmPattern->show();
+    FrmPattern->raise();
+    FrmPattern->activateWindow();
 }
 
 void TFormMain::mnuProgressionsClick()

@@ -13,6 +13,12 @@ TMessagePresenter &Presenter()
     return presenter;
 }
 
+TConfirmPresenter &ConfirmPresenter()
+{
+    static TConfirmPresenter presenter;
+    return presenter;
+}
+
 QMessageBox::Icon IconOf(TMsgDlgType type)
 {
     switch (type) {
@@ -74,6 +80,23 @@ void ShowMessage(QWidget *parent, const QString &text)
 void SetMessagePresenter(TMessagePresenter presenter)
 {
     Presenter() = std::move(presenter);
+}
+
+bool ConfirmDlg(QWidget *parent, const QString &text)
+{
+    const QString caption = MessageCaption(TMsgDlgType::Confirmation);
+    if (ConfirmPresenter())
+        return ConfirmPresenter()(caption, text);
+    QMessageBox box(IconOf(TMsgDlgType::Confirmation), caption, text, QMessageBox::Yes | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annuler"));
+    box.setDefaultButton(QMessageBox::Cancel);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void SetConfirmPresenter(TConfirmPresenter presenter)
+{
+    ConfirmPresenter() = std::move(presenter);
 }
 
 } // namespace ui

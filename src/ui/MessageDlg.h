@@ -27,4 +27,13 @@ void ShowMessage(QWidget *parent, const QString &text);
 using TMessagePresenter = std::function<void(const QString &caption, const QString &text)>;
 void SetMessagePresenter(TMessagePresenter presenter);
 
+// Asks for a confirmation with the buttons "&Oui" and "Annuler"; true only
+// for "Oui" (closing the box is a cancel).
+bool ConfirmDlg(QWidget *parent, const QString &text);
+
+// How the confirmations reach the user. Tests replace it to answer them; an
+// empty presenter brings back the box.
+using TConfirmPresenter = std::function<bool(const QString &caption, const QString &text)>;
+void SetConfirmPresenter(TConfirmPresenter presenter);
+
 } // namespace ui

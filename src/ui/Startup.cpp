@@ -6,9 +6,11 @@
 #include "platform/ErrorHandler.h"
 #include "skin/SkinManage.h"
 #include "ui/About.h"
+#include "ui/ImgSwitch.h"
 #include "ui/Main.h"
 #include "ui/Midi_Setup.h"
 #include "ui/PanelResources.h"
+#include "ui/Pattern.h"
 
 namespace ui {
 
@@ -19,8 +21,9 @@ TProgramWindows::TProgramWindows()
     // Hidden until "About..." shows it; a failure to read the system proxy
     // is shown and start-up goes on.
     FAboutBox = std::make_unique<TAboutBox>(FFormMain.get());
-    // The pattern editor is created here, once the program has it.
+    FPattern = std::make_unique<TFrmPattern>(FFormMain.get());
     FMidiSetup = std::make_unique<TFrmMidiSetup>(FFormMain.get());
+    FMidiSetup->OnPatternLanguage = [pattern = FPattern.get()] { pattern->ApplyLanguage(); };
     // The first chord was drawn before the set-up dialog built the note
     // names to write under it.
     FFormMain->DrawStaff();
@@ -34,6 +37,8 @@ TProgramWindows::~TProgramWindows()
 
 void TProgramWindows::End()
 {
+    // The metronome starts no playback once the program is ending.
+    FPattern->BtnPlay->setStateOn(false);
     // No playback is left waiting for an event loop that has ended, and one
     // waiting between two notes returns at once without another note: the
     // program ends however long Speed is.

@@ -7,6 +7,7 @@ class QWidget;
 class TAboutBox;
 class TFormMain;
 class TFrmMidiSetup;
+class TFrmPattern;
 
 namespace ui {
 
@@ -24,6 +25,7 @@ public:
 
     TFormMain &FormMain() const { return *FFormMain; }
     TAboutBox &AboutBox() const { return *FAboutBox; }
+    TFrmPattern &Pattern() const { return *FPattern; }
     TFrmMidiSetup &MidiSetup() const { return *FMidiSetup; }
 
     // The program ends, as it does when the main window closes: playbacks
@@ -35,6 +37,7 @@ public:
 private:
     std::unique_ptr<TFormMain> FFormMain;
     std::unique_ptr<TAboutBox> FAboutBox;
+    std::unique_ptr<TFrmPattern> FPattern;
     std::unique_ptr<TFrmMidiSetup> FMidiSetup;
 };
 
