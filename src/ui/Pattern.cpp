@@ -464,10 +464,9 @@ void TFrmPattern::CreateComponents()
     StatusBar1->setFixedHeight(StatusBarHeight);
     layout->addWidget(StatusBar1);
 
-    Metronome = new QTimer(this);
-    Metronome->setObjectName("Metronome");
     // Ticks keep to the beat grid: a late tick does not push the next ones.
-    Metronome->setTimerType(Qt::PreciseTimer);
+    Metronome = new platform::TPreciseTimer(this);
+    Metronome->setObjectName("Metronome");
 }
 
 void TFrmPattern::CreatePopupMenu()
@@ -611,7 +610,7 @@ void TFrmPattern::ConnectEvents()
     connect(UpDown1, &TUpDown::OnChanging, this, &TFrmPattern::UpDown1Changing);
     connect(BtnPlay, &TImgSwitch::OnOn, this, &TFrmPattern::BtnPlayOn);
     connect(BtnPlay, &TImgSwitch::OnOff, this, &TFrmPattern::BtnPlayOff);
-    connect(Metronome, &QTimer::timeout, this, &TFrmPattern::MetronomeTimer);
+    connect(Metronome, &platform::TPreciseTimer::timeout, this, &TFrmPattern::MetronomeTimer);
 }
 
 void TFrmPattern::FormCreate()

@@ -5,6 +5,7 @@
 // chord into cells, copies and pastes ranges, sets an end or a loop marker,
 // saves the grid to a pattern file and opens one, and plays the grid beat by
 // beat at a tempo of 30 to 200 beats per minute through the main window.
+#include "platform/PreciseTimer.h"
 #include "ui/PatternFile.h"
 
 #include <QDateTime>
@@ -23,7 +24,6 @@ class QLCDNumber;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QTimer;
 class QToolButton;
 class TFormMain;
 class TImgBtn;
@@ -138,7 +138,7 @@ public:
     QLCDNumber *Tempo = nullptr;
     TUpDown *UpDown1 = nullptr;
     TImgSwitch *BtnPlay = nullptr;
-    QTimer *Metronome = nullptr;
+    platform::TPreciseTimer *Metronome = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QAction *Enterchord1 = nullptr;
     QAction *Clear1 = nullptr;

@@ -15,7 +15,8 @@
 
 class PatternTest : public MainWindowTest {
 protected:
-    std::unique_ptr<TFrmPattern> p;
+    TFrmPattern *p = nullptr;           // the editor under test
+    std::unique_ptr<TFrmPattern> owned; // when the test made it
     QTemporaryDir folder;
     QStringList confirmations;
     bool confirm = true;
@@ -45,7 +46,7 @@ protected:
 
     void TearDown() override
     {
-        p.reset();
+        CloseEditor();
         ui::SetConfirmPresenter({});
         TFrmPattern::SetInputPresenter({});
         TPatternFileDialog::SetChooser({});
@@ -53,14 +54,27 @@ protected:
         MainWindowTest::TearDown();
     }
 
+    // The editor on the main window, created hidden as start-up does.
+    void NewEditor()
+    {
+        owned = std::make_unique<TFrmPattern>(w.get());
+        p = owned.get();
+    }
+
+    void CloseEditor()
+    {
+        owned.reset();
+        p = nullptr;
+    }
+
     // The main window, then the editor, as start-up creates them; the editor
     // shown, as the menu shows it.
     void OpenEditor()
     {
         Open();
-        p = std::make_unique<TFrmPattern>(w.get());
+        NewEditor();
         p->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(p.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(p));
     }
 
     QString File(const QString &name) const { return folder.filePath(name); }

@@ -47,9 +47,9 @@ TEST_F(Pattern, StartsAsAnEmptyTwentyMeasureGridWithTheMarkerOutsideIt)
     EXPECT_EQ(EndMarkerCol, -1);
     EXPECT_EQ(LoopMarkerRow, -1);
     EXPECT_FALSE(model::PatternFormCreated);
-    p = std::make_unique<TFrmPattern>(w.get());
+    NewEditor();
 
-    EXPECT_EQ(FrmPattern, p.get());
+    EXPECT_EQ(FrmPattern, p);
     EXPECT_TRUE(model::PatternFormCreated);
     EXPECT_EQ(p->objectName(), "FrmPattern");
     EXPECT_EQ(p->windowTitle(), "Chords pattern");
@@ -81,7 +81,6 @@ TEST_F(Pattern, StartsAsAnEmptyTwentyMeasureGridWithTheMarkerOutsideIt)
     EXPECT_FALSE(p->Copy1->isEnabled());
     EXPECT_FALSE(p->Paste1->isEnabled());
     EXPECT_FALSE(p->Metronome->isActive());
-    EXPECT_EQ(p->Metronome->timerType(), Qt::PreciseTimer);
     for (const TImgBtn *button : {p->BtnOpen, p->BtnSave, p->BtnSaveMidi, p->BtnClear}) {
         EXPECT_EQ(button->Glyph().size(), QSize(128, 32)) << button->objectName().toStdString();
         EXPECT_EQ(button->size(), QSize(32, 32));
@@ -124,7 +123,7 @@ TEST_F(Pattern, ShowsTheTextsOfTheLanguageAndTheNamingItStartsWith)
         EXPECT_EQ(HintOf(p->Grille), "Double-click inserts the chord selected");
         // The menu stays English.
         EXPECT_EQ(p->Enterchord1->text(), "Enter chord");
-        p.reset();
+        CloseEditor();
         w.reset();
     }
 
@@ -358,7 +357,7 @@ TEST_F(Pattern, TheShortcutsWorkWhileTheMenuIsClosed)
 {
     OpenEditor();
     p->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(p.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
     p->Grille->setFocus();
     DoubleClickCell(1, 0);
     QTest::keyClick(p->Grille, Qt::Key_C, Qt::ControlModifier);
@@ -383,7 +382,7 @@ TEST_F(Pattern, MidiExportAnswersSoon)
         messages.clear();
         QTest::mouseClick(p->BtnSaveMidi, Qt::LeftButton, {}, QPoint(16, 16));
         EXPECT_EQ(messages, QStringList{QString::fromUtf8(text)});
-        p.reset();
+        CloseEditor();
         w.reset();
     }
 }
@@ -422,7 +421,7 @@ TEST_F(Pattern, SavingAsksForACommentThenAFileAndNamesTheWindowAfterIt)
         EXPECT_EQ(p->windowTitle(), "song.hnv");
         EXPECT_EQ(Read(File("song.hnv")).mid(0, 7), QByteArray("\x06"
                                                                "Autumn"));
-        p.reset();
+        CloseEditor();
         w.reset();
         QFile::remove(File("song.hnv"));
     }
@@ -472,7 +471,7 @@ TEST_F(Pattern, OpeningShowsTheCommentAndRebuildsEveryTextFromTheNoteNames)
     EXPECT_EQ(p->CellText(1, 0), QStringLiteral("DbΔ"));
 
     // Reopened in solfège with sharps, on a grid that holds other cells.
-    p.reset();
+    CloseEditor();
     w.reset();
     Store("Notation", 0);
     Store("AlterationsEnDiese", 1);

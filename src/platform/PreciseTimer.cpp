@@ -1,0 +1,75 @@
+#include "platform/PreciseTimer.h"
+
+#include <QTimer>
+
+#include <algorithm>
+#include <thread>
+
+namespace platform {
+
+namespace {
+
+// How early the Qt timer wakes before a tick: its rounding up to a whole
+// millisecond, and a margin for a thread that is slow to be scheduled.
+constexpr std::chrono::microseconds WakeEarly(2500);
+
+} // namespace
+
+TPreciseTimer::TPreciseTimer(QObject *parent) : QObject(parent), FWaker(new QTimer(this))
+{
+    FWaker->setSingleShot(true);
+    FWaker->setTimerType(Qt::PreciseTimer);
+    connect(FWaker, &QTimer::timeout, this, &TPreciseTimer::Wake);
+}
+
+void TPreciseTimer::setInterval(int milliseconds)
+{
+    FInterval = std::max(milliseconds, 1);
+    if (FActive)
+        start();
+}
+
+void TPreciseTimer::start()
+{
+    FActive = true;
+    FNext = TClock::now() + std::chrono::milliseconds(FInterval);
+    Schedule();
+}
+
+void TPreciseTimer::stop()
+{
+    FActive = false;
+    FWaker->stop();
+}
+
+int TPreciseTimer::remainingTime() const
+{
+    if (!FActive)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(FNext - TClock::now());
+    return std::max(0, int(left.count()));
+}
+
+void TPreciseTimer::Schedule()
+{
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(FNext - WakeEarly - TClock::now());
+    FWaker->start(std::max(0, int(wait.count())));
+}
+
+void TPreciseTimer::Wake()
+{
+    if (!FActive)
+        return;
+    // The last stretch is slept here, where nothing rounds it.
+    if (TClock::now() < FNext)
+        std::this_thread::sleep_until(FNext);
+    const TClock::time_point now = TClock::now();
+    const std::chrono::milliseconds interval(FInterval);
+    FNext = now - FNext > interval ? now + interval : FNext + interval;
+    Schedule();
+    // The handler may stop the timer or change its interval: the next tick
+    // is planned before it runs.
+    emit timeout();
+}
+
+} // namespace platform

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+
+#include <chrono>
+
+class QTimer;
+
+namespace platform {
+
+// A repeating timer whose ticks keep to a grid: tick n comes n intervals
+// after the start, however long the handlers take, to within the system's
+// wake-up latency. Qt's own timers round every wait up to a whole
+// millisecond, which makes each tick up to a millisecond late; this one is
+// woken by a Qt timer a little early and sleeps the rest of the way.
+//
+// A tick more than a whole interval late (the thread was busy) starts a new
+// grid from that tick, as Qt's timers do. Changing the interval of a running
+// timer starts it again: the next tick is one new interval from then.
+class TPreciseTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit TPreciseTimer(QObject *parent = nullptr);
+
+    int interval() const { return FInterval; }
+    void setInterval(int milliseconds);
+    bool isActive() const { return FActive; }
+    void start();
+    void stop();
+    // Milliseconds until the next tick; -1 when stopped.
+    int remainingTime() const;
+
+signals:
+    void timeout();
+
+private:
+    using TClock = std::chrono::steady_clock;
+
+    void Schedule();
+    void Wake();
+
+    QTimer *FWaker;
+    int FInterval = 1000;
+    bool FActive = false;
+    TClock::time_point FNext;
+};
+
+} // namespace platform

@@ -1,0 +1,321 @@
+// The pattern editor in the whole program, playing its grid through the main
+// window to the loopback output: the order of the beats, the markers, the
+// playback modes, and what stops it.
+#include "PatternFixture.h"
+
+#include "midi/ThreadUnit.h"
+#include "platform/MidiApi.h"
+#include "ui/Midi_Setup.h"
+#include "ui/Startup.h"
+
+#include <QDeadlineTimer>
+#include <QLCDNumber>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+// Handles events until the condition holds. The bound only keeps a broken
+// build from hanging; nothing here measures how long anything took.
+bool WaitFor(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+QString Hex(const std::vector<uint8_t> &bytes)
+{
+    QStringList parts;
+    for (const uint8_t b : bytes)
+        parts << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    return parts.join(u' ');
+}
+
+class PatternPlayback : public PatternTest {
+protected:
+    std::unique_ptr<ui::TProgramWindows> program;
+    TFormMain *main = nullptr;
+
+    void SetUp() override
+    {
+        PatternTest::SetUp();
+        platform::MidiDriverResetForTest();
+        StoreText("MidiIFIn", "Loopback In");
+        StoreText("MidiIFOut", "Loopback Out");
+        Store("MidiChannel", 0);
+        Store("Speed", 1);
+        model::SoundingNotes = {};
+    }
+
+    void TearDown() override
+    {
+        p = nullptr;
+        program.reset();
+        platform::MidiDriverResetForTest();
+        PatternTest::TearDown();
+    }
+
+    // The program's windows, the editor shown, the first chord played and
+    // the output's record emptied.
+    void Start(int listenType)
+    {
+        Store("ListenType", listenType);
+        program = std::make_unique<ui::TProgramWindows>();
+        main = &program->FormMain();
+        p = &program->Pattern();
+        p->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(p));
+        Settle();
+        platform::loopback::ClearSent();
+    }
+
+    // Every playback started so far has run.
+    static void Settle()
+    {
+        ASSERT_TRUE(WaitFor([] { return LiveMidiThreads() == 0; }));
+    }
+
+    static QStringList Sent()
+    {
+        QStringList sent;
+        for (const auto &bytes : platform::loopback::Sent())
+            sent << Hex(bytes);
+        platform::loopback::ClearSent();
+        return sent;
+    }
+
+    // Enters a chord as the user does: picks it in the main window, then
+    // double-clicks the cell.
+    void Put(int col, int row, int root, int chord, int inversion = 0)
+    {
+        main->ChordRoot->setItemIndex(root - 1);
+        main->ChordName->setItemIndex(chord - 1);
+        model::CurrentInversion = inversion;
+        main->ChordRootClick();
+        DoubleClickCell(col, row);
+        Settle();
+        platform::loopback::ClearSent();
+    }
+
+    // Plays on with the metronome's own ticks out of the way: the test beats time.
+    void PlayByHand()
+    {
+        p->BtnPlay->setStateOn(true);
+        p->Metronome->setInterval(24 * 3600 * 1000);
+    }
+
+    // One beat: the metronome's step, then the playback it started.
+    QString Beat()
+    {
+        const QString cell = QStringLiteral("%1/%2").arg(p->PlayRow() + 1).arg(p->PlayCol());
+        p->MetronomeTimer();
+        Settle();
+        return cell;
+    }
+};
+
+TEST_F(PatternPlayback, IsCreatedAtStartUpAndFollowsTheSetupDialogsLanguage)
+{
+    Start(0);
+    EXPECT_EQ(FrmPattern, p);
+    EXPECT_EQ(p->parentWidget(), main);
+    EXPECT_TRUE(model::PatternFormCreated);
+    EXPECT_EQ(EndMarkerCol, 5) << "set by the editor after the main window cleared it";
+
+    p->hide();
+    main->mnuChordpattern->trigger();
+    EXPECT_TRUE(p->isVisible());
+
+    TFrmMidiSetup &setup = program->MidiSetup();
+    setup.FormActivate();
+    setup.RadioFrench->setChecked(true);
+    setup.BtnOkClick();
+    EXPECT_EQ(p->windowTitle(), "Grille d'accords");
+    EXPECT_EQ(p->BtnPlay->Caption(), "Jouer");
+}
+
+TEST_F(PatternPlayback, TheLoopMarkerOnTheLastBeatOfMeasureTwoPlaysMeasuresOneAndTwoOverAndOver)
+{
+    Start(0);
+    const int roots[8] = {1, 3, 5, 6, 8, 10, 12, 2};
+    for (int i = 0; i < 8; ++i)
+        Put(i % 4 + 1, i / 4, roots[i], 1);
+    Put(1, 2, 4, 1); // measure 3 is never reached
+    ClickCell(4, 1);
+    p->MnuRepeat->trigger();
+    ClickCell(1, 0);
+
+    QStringList cells;
+    QList<int> rootsShown;
+    for (int beat = 0; beat < 20; ++beat) {
+        cells << Beat();
+        rootsShown << main->ChordRoot->ItemIndex() + 1;
+    }
+    EXPECT_EQ(cells, QStringList({"1/1", "1/2", "1/3", "1/4", "2/1", "2/2", "2/3", "2/4", "1/1", "1/2",
+                                  "1/3", "1/4", "2/1", "2/2", "2/3", "2/4", "1/1", "1/2", "1/3", "1/4"}));
+    EXPECT_EQ(rootsShown, QList<int>({1, 3, 5, 6, 8, 10, 12, 2, 1, 3, 5, 6, 8, 10, 12, 2, 1, 3, 5, 6}));
+    // Each beat switches off the last chord and plays its own, as a block.
+    const QStringList last = Sent();
+    ASSERT_FALSE(last.isEmpty());
+    EXPECT_EQ(last.mid(last.size() - 3), QStringList({"90 3C 40", "90 39 40", "90 35 40"})) << "F major";
+    EXPECT_EQ(p->StatusText(), "Measure 1/4") << "the cell played last";
+}
+
+TEST_F(PatternPlayback, TheEndMarkerStopsAfterItsOwnCellAndARestartPlaysItAgain)
+{
+    Start(0);
+    Put(1, 0, 1, 1);
+    Put(2, 0, 3, 14);
+    Put(3, 0, 8, 1);
+    ClickCell(2, 0);
+    p->MnuEnd->trigger();
+    ClickCell(1, 0);
+
+    p->BtnPlay->setStateOn(true);
+    EXPECT_TRUE(p->Metronome->isActive());
+    EXPECT_EQ(p->Metronome->interval(), 500);
+    PlayByHand();
+    EXPECT_EQ(Beat(), "1/1");
+    EXPECT_EQ(Beat(), "1/2");
+    EXPECT_FALSE(p->BtnPlay->StateOn());
+    EXPECT_FALSE(p->Metronome->isActive());
+    EXPECT_EQ(main->LabelChord->text(), "Dm, Dmin, Dminor, D-");
+
+    Sent();
+    PlayByHand();
+    EXPECT_EQ(Beat(), "1/2");
+    EXPECT_FALSE(p->BtnPlay->StateOn());
+    EXPECT_EQ(Sent(), QStringList({"80 32 40", "80 35 40", "80 39 40", "90 39 40", "90 35 40", "90 32 40"}));
+
+    // A click on another cell starts the next run there.
+    ClickCell(3, 0);
+    EXPECT_EQ(p->PlayCol(), 3);
+    PlayByHand();
+    EXPECT_EQ(Beat(), "1/3");
+    EXPECT_TRUE(p->BtnPlay->StateOn());
+    p->BtnPlay->setStateOn(false);
+    EXPECT_FALSE(p->Metronome->isActive());
+}
+
+TEST_F(PatternPlayback, WithoutAPlaybackModeEachFilledCellStillSoundsOnceAsABlockChord)
+{
+    Start(-1);
+    Put(1, 0, 1, 1);  // C
+    Put(3, 0, 3, 14); // Dm after an empty beat
+    Write(File("zero.hnv"), ui::WritePatternFile({QString(), 0, false, 5, 20, 120, {{4, 1, {8, 0, 0}}}}));
+    ASSERT_TRUE(p->OpenFile(File("zero.hnv")));
+    EXPECT_EQ(p->CellText(4, 0), "G");
+    EXPECT_TRUE(Sent().isEmpty()) << "entering chords plays nothing without a mode";
+
+    ClickCell(1, 0);
+    Beat();
+    EXPECT_EQ(Sent(), QStringList({"90 37 40", "90 34 40", "90 30 40"}));
+    Beat();
+    EXPECT_EQ(Sent(), QStringList()) << "an empty cell sends nothing";
+    Beat();
+    EXPECT_EQ(Sent(), QStringList({"80 30 40", "80 34 40", "80 37 40", "90 39 40", "90 35 40", "90 32 40"}));
+
+    // A root without a chord moves the root list, clears the chord list and plays nothing.
+    Beat();
+    EXPECT_EQ(Sent(), QStringList());
+    EXPECT_EQ(main->ChordRoot->ItemIndex(), 7);
+    EXPECT_EQ(main->ChordName->ItemIndex(), -1);
+    EXPECT_EQ(model::ListenType, -1);
+}
+
+TEST_F(PatternPlayback, ACellsInversionSetsTheSwitchesAndTheUsersPickStaysForEntering)
+{
+    Start(0);
+    Put(1, 0, 1, 1, -1);
+    Put(2, 0, 6, 1, 1);
+    Put(3, 0, 8, 1, 0);
+    // The user's last pick in the main window: A minor, no inversion.
+    main->ChordRoot->setItemIndex(9);
+    main->ChordName->setItemIndex(13);
+    model::CurrentInversion = 0;
+    main->RenversementDown->setStateOn(false);
+    main->RenversementUp->setStateOn(false);
+    main->ChordRootClick();
+    ClickCell(1, 0);
+
+    Beat();
+    EXPECT_TRUE(main->RenversementDown->StateOn());
+    EXPECT_EQ(model::CurrentInversion, -1);
+    EXPECT_EQ(PressedKeys(), QList<int>({8, 13, 17}));
+    Beat();
+    EXPECT_TRUE(main->RenversementUp->StateOn());
+    EXPECT_FALSE(main->RenversementDown->StateOn());
+    EXPECT_EQ(model::CurrentInversion, 1);
+    EXPECT_EQ(p->Chord->text(), "F");
+
+    // Stopped there: the label shows the chord played, the selection is the user's.
+    EXPECT_EQ(model::CurrentRoot, 10);
+    EXPECT_EQ(model::CurrentChord, 14);
+    ClickCell(1, 5);
+    p->Enterchord1->trigger();
+    EXPECT_EQ(p->CellText(1, 5), "F");
+    EXPECT_EQ(Data(1, 5), (ui::TPatternCell{10, 14, 1}));
+
+    ClickCell(3, 0);
+    Beat();
+    EXPECT_FALSE(main->RenversementUp->StateOn());
+    EXPECT_FALSE(main->RenversementDown->StateOn());
+    EXPECT_EQ(model::CurrentInversion, 0);
+}
+
+TEST_F(PatternPlayback, LeavingTheEditorStopsPlayback)
+{
+    Start(0);
+    Put(1, 0, 1, 1);
+    main->show();
+    p->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    p->BtnPlay->setStateOn(true);
+    ASSERT_TRUE(p->Metronome->isActive());
+
+    main->activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return !p->BtnPlay->StateOn(); }));
+    EXPECT_FALSE(p->Metronome->isActive());
+}
+
+TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnce)
+{
+    Start(0);
+    for (int col = 1; col <= 4; ++col)
+        Put(col, 0, col, 1);
+    ClickCell(1, 0);
+    p->UpDown1->setPosition(199);
+    p->UpDown1->Step(1);
+    EXPECT_EQ(p->Tempo->intValue(), 200);
+    EXPECT_EQ(p->BeatsPerMinute(), 200);
+    EXPECT_EQ(p->Metronome->interval(), 300);
+    p->UpDown1->Step(1);
+    EXPECT_EQ(p->BeatsPerMinute(), 200) << "no faster than 200";
+
+    QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(p->BtnPlay->StateOn());
+    ASSERT_TRUE(WaitFor([&] { return p->PlayRow() == 1; })) << "four beats, then the next measure";
+    const QStringList sent = Sent();
+    EXPECT_TRUE(sent.contains("90 30 40")) << "C";
+    EXPECT_TRUE(sent.contains("90 3A 40")) << "E flat's fifth";
+
+    // Slowed to 30 while playing: the next beat is two seconds away from now.
+    p->UpDown1->setPosition(31);
+    p->UpDown1->Step(-1);
+    EXPECT_EQ(p->Metronome->interval(), 2000);
+    EXPECT_GT(p->Metronome->remainingTime(), 1500);
+    EXPECT_EQ(p->UpDown1->Position(), 30);
+    p->UpDown1->Step(-1);
+    EXPECT_EQ(p->BeatsPerMinute(), 30) << "no slower than 30";
+
+    // Pressing the switch again stops it.
+    QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(p->Metronome->isActive());
+}
+
+} // namespace
