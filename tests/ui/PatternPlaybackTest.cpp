@@ -300,6 +300,7 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
     QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(p->BtnPlay->StateOn());
     ASSERT_TRUE(WaitFor([&] { return p->PlayRow() == 1; })) << "four beats, then the next measure";
+    Settle(); // the fourth beat's playback
     const QStringList sent = Sent();
     EXPECT_TRUE(sent.contains("90 30 40")) << "C";
     EXPECT_TRUE(sent.contains("90 3A 40")) << "E flat's fifth";
