@@ -4,6 +4,7 @@
 #include "model/Declare.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
+#include "ui/HelpContext.h"
 #include "ui/ImgButton.h"
 #include "ui/ImgSwitch.h"
 #include "ui/Main.h"
@@ -59,6 +60,7 @@ namespace {
 // ---------------------------------------------------------------------------
 // The window's definition
 
+constexpr int PatternHelpContext = 52;
 constexpr int ColumnCount = 5;
 constexpr int DesignedRows = 20;
 constexpr int RowHeight = 24;
@@ -392,6 +394,8 @@ TFrmPattern::TFrmPattern(TFormMain *mainWindow)
     CreatePopupMenu();
     StyleComponents();
     ConnectEvents();
+
+    ui::InstallHelpKey(this, PatternHelpContext);
 
     FrmPattern = this;
     FormCreate();

@@ -7,6 +7,7 @@
 #include "platform/HelpViewer.h"
 #include "ui/HelpContext.h"
 #include "ui/Midi_Setup.h"
+#include "ui/Pattern.h"
 #include "ui/analyse.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -76,7 +77,7 @@ protected:
 struct Language {
     int language;
     const char *helpFile;
-    const char *main, *program, *midi, *analysis;
+    const char *main, *program, *midi, *analysis, *pattern;
 };
 
 void PrintTo(const Language &value, std::ostream *os)
@@ -92,6 +93,7 @@ TEST_P(HelpKeyInEachWindow, OpensTheHelpAtTheSectionOfTheWindowOrPage)
     model::Language = l.language;
     model::HelpFile = HelpSource(l.helpFile);
     auto *analyser = new TFormAnalyse(w.get());
+    TFrmPattern editor(w.get());
 
     struct Case {
         const char *where;
@@ -108,6 +110,7 @@ TEST_P(HelpKeyInEachWindow, OpensTheHelpAtTheSectionOfTheWindowOrPage)
         {"set-up, tabs with MIDI on show", dlg.get(), dlg->PageControl1->tabBar(), 1, 41, l.midi},
         {"set-up, tabs with Program on show", dlg.get(), dlg->PageControl1->tabBar(), 0, 42, l.program},
         {"analysis window", analyser, nullptr, -1, 51, l.analysis},
+        {"pattern editor", &editor, editor.Grille, -1, 52, l.pattern},
         {"main window again", w.get(), nullptr, -1, 2, l.main},
     };
     for (const Case &c : cases) {
@@ -127,14 +130,13 @@ TEST_P(HelpKeyInEachWindow, OpensTheHelpAtTheSectionOfTheWindowOrPage)
     delete analyser;
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, HelpKeyInEachWindow,
-                         testing::Values(Language{1, "ZADIVIZIRAZ.ARI", "1. The main window", "11. The set-up dialog",
-                                                  "MIDI page", "9. Chord analysis"},
-                                         Language{2, "ZUVIVODADOZ.IDI", "1. La fenêtre principale",
-                                                  "11. La configuration", "Page MIDI", "9. L'analyse d'accord"}),
-                         [](const testing::TestParamInfo<Language> &info) {
-                             return info.param.language == 1 ? "English" : "French";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Languages, HelpKeyInEachWindow,
+    testing::Values(Language{1, "ZADIVIZIRAZ.ARI", "1. The main window", "11. The set-up dialog", "MIDI page",
+                             "9. Chord analysis", "10. The chord pattern editor"},
+                    Language{2, "ZUVIVODADOZ.IDI", "1. La fenêtre principale", "11. La configuration", "Page MIDI",
+                             "9. L'analyse d'accord", "10. La grille d'accords"}),
+    [](const testing::TestParamInfo<Language> &info) { return info.param.language == 1 ? "English" : "French"; });
 
 TEST_F(HelpKey, HelpInTheMenuOpensTheTopEvenAfterF1ScrolledDown)
 {
