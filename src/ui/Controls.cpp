@@ -10,6 +10,7 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -310,6 +311,23 @@ void TOwnerDrawList::setItemIndex(int index)
     }
     clearSelection();
     setCurrentItem(nullptr);
+}
+
+TImageList::TImageList(const QImage &strip, int width, QObject *parent) : QObject(parent)
+{
+    for (int left = 0; width > 0 && left + width <= strip.width(); left += width)
+        FPictures << strip.copy(left, 0, width, strip.height());
+}
+
+QImage TImageList::Picture(int index) const
+{
+    return FPictures.value(index);
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    const QImage picture = Picture(index);
+    return picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
 }
 
 bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver)

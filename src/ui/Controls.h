@@ -4,6 +4,7 @@
 // stretched pictures, the owner-drawn list, and hints shown as balloons.
 #include <QFont>
 #include <QGroupBox>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -136,6 +137,21 @@ protected:
 private:
     int FItemHeight = 16;
     bool FLeftPressed = false;
+};
+
+// A list of pictures of one size, cut from a strip laid out side by side.
+class TImageList : public QObject {
+    Q_OBJECT
+public:
+    TImageList(const QImage &strip, int width, QObject *parent = nullptr);
+
+    int Count() const { return int(FPictures.size()); }
+    // A null picture or icon for an index out of the list.
+    QImage Picture(int index) const;
+    QIcon Icon(int index) const;
+
+private:
+    QList<QImage> FPictures;
 };
 
 // True when receiver is the first widget of window to see a key event: the

@@ -147,21 +147,24 @@ struct TMenuEntry {
     const char *menu; // nullptr for an entry of the menu bar
     const char *caption;
     void (TFormMain::*click)();
+    int picture; // in ImageList1, -1 for none
 };
 
 const TMenuEntry MenuEntries[] = {
-    {"mnuTools", nullptr, "Tools...", nullptr},
-    {"mnuChordanalysis", "mnuTools", "Chord analysis...", &TFormMain::mnuChordanalysisClick},
-    {"mnuChordpattern", "mnuTools", "Chord pattern...", &TFormMain::mnuChordpatternClick},
-    {"mnuProgressions", "mnuTools", "Progressions...", &TFormMain::mnuProgressionsClick},
-    {"mnuPractice", "mnuTools", "Practice...", &TFormMain::mnuPracticeClick},
-    {nullptr, "mnuTools", nullptr, nullptr},
-    {"Setupmnu", "mnuTools", "Setup...", &TFormMain::SetupmnuClick},
-    {"mnuWhat", nullptr, "?", nullptr},
-    {"mnuHelp", "mnuWhat", "Help", &TFormMain::mnuHelpClick},
-    {nullptr, "mnuWhat", nullptr, nullptr},
-    {"mnuAbout", "mnuWhat", "About", &TFormMain::mnuAboutClick},
+    {"mnuTools", nullptr, "Tools...", nullptr, -1},
+    {"mnuChordanalysis", "mnuTools", "Chord analysis...", &TFormMain::mnuChordanalysisClick, 0},
+    {"mnuChordpattern", "mnuTools", "Chord pattern...", &TFormMain::mnuChordpatternClick, 1},
+    {"mnuProgressions", "mnuTools", "Progressions...", &TFormMain::mnuProgressionsClick, 2},
+    {"mnuPractice", "mnuTools", "Practice...", &TFormMain::mnuPracticeClick, 3},
+    {nullptr, "mnuTools", nullptr, nullptr, -1},
+    {"Setupmnu", "mnuTools", "Setup...", &TFormMain::SetupmnuClick, 4},
+    {"mnuWhat", nullptr, "?", nullptr, -1},
+    {"mnuHelp", "mnuWhat", "Help", &TFormMain::mnuHelpClick, 5},
+    {nullptr, "mnuWhat", nullptr, nullptr, -1},
+    {"mnuAbout", "mnuWhat", "About", &TFormMain::mnuAboutClick, 6},
 };
+
+constexpr int MenuPictureSize = 16;
 
 enum class TTextKind { Caption, Hint };
 
@@ -375,6 +378,8 @@ TFormMain::~TFormMain()
 
 void TFormMain::CreateMenu()
 {
+    ImageList1 = new TImageList(ReadPicture(QString::fromLatin1(PanelMenuPictures)), MenuPictureSize, this);
+    ImageList1->setObjectName("ImageList1");
     QMenuBar *bar = menuBar();
     bar->setObjectName("MainMenu");
     for (const TMenuEntry &entry : MenuEntries) {
@@ -391,6 +396,7 @@ void TFormMain::CreateMenu()
         }
         QAction *action = menu->addAction(QString::fromUtf8(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
+        action->setIcon(ImageList1->Icon(entry.picture));
         const auto click = entry.click;
         connect(action, &QAction::triggered, this, [this, click] { (this->*click)(); });
     }

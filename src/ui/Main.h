@@ -21,6 +21,7 @@ class QMenu;
 class QStatusBar;
 class TFrmNoMidi;
 class TImage;
+class TImageList;
 class TImage32;
 class TImgBtn;
 class TImgSwitch;
@@ -51,6 +52,8 @@ public:
     QAction *mnuWhat = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;
+    // The menu's pictures.
+    TImageList *ImageList1 = nullptr;
 
     // The client area below the menu: everything else lies on it.
     QWidget *ClientArea = nullptr;

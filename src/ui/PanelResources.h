@@ -25,6 +25,9 @@ inline constexpr char PanelChordPicture[] = ":/panel/chord.png";
 inline constexpr char PanelAboutPicture[] = ":/panel/about.png";
 inline constexpr char PanelMailPicture[] = ":/panel/mail.png";
 inline constexpr char PanelHomepagePicture[] = ":/panel/homepage.png";
+// The main window's menu pictures, 16 x 16 each side by side: chord analysis,
+// chord pattern, progressions, practice, set-up, help, about.
+inline constexpr char PanelMenuPictures[] = ":/panel/menu.png";
 
 // Reads a picture, trying first the format its name's extension says with
 // no other reader involved: asking Qt to guess makes it load every picture

@@ -362,6 +362,36 @@ TEST_F(MainWindow, HintsShowAsBalloonsHeadedHarmonova)
     EXPECT_EQ(w->ImgPartition->toolTip(), "<qt><b>Harmonova!</b><br>Cliquer pour changer de clef</qt>");
 }
 
+TEST_F(MainWindow, EveryMenuEntryShowsItsOwnPictureFromTheImageList)
+{
+    Open();
+    const auto *images = w->findChild<TImageList *>("ImageList1");
+    ASSERT_NE(images, nullptr);
+    ASSERT_EQ(images->Count(), 7);
+    const char *const entries[] = {"mnuChordanalysis", "mnuChordpattern", "mnuProgressions", "mnuPractice",
+                                   "Setupmnu",         "mnuHelp",         "mnuAbout"};
+    QList<QImage> shown;
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(entries[i]);
+        const auto *action = w->findChild<QAction *>(entries[i]);
+        ASSERT_NE(action, nullptr);
+        const QImage picture = action->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(picture, images->Picture(i).convertToFormat(QImage::Format_ARGB32));
+        // A picture, not an empty square: clear corners around something drawn.
+        EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0);
+        int drawn = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                drawn += qAlpha(picture.pixel(x, y)) > 128;
+        EXPECT_GT(drawn, 40);
+        EXPECT_FALSE(shown.contains(picture)) << "the same picture as another entry";
+        shown << picture;
+    }
+    // The menus of the bar carry none.
+    for (const char *menu : {"mnuTools", "mnuWhat"})
+        EXPECT_TRUE(w->findChild<QAction *>(menu)->icon().isNull()) << menu;
+}
+
 TEST_F(MainWindow, PracticeAndProgressionsAnswerSoonInTheLanguage)
 {
     const struct {

@@ -19,6 +19,7 @@ TEST(PanelPictures, AreEmbeddedWithTheSizesTheWindowsPlaceThemAt)
         {PanelKeyboardPicture, {616, 105}}, {PanelPlayPicture, {128, 32}},        {PanelSwitchOnPicture, {30, 18}},
         {PanelSwitchOffPicture, {30, 18}},  {PanelDefaultBackground, {409, 257}}, {PanelIcon, {64, 64}},
         {PanelAboutPicture, {255, 261}},    {PanelMailPicture, {18, 9}},          {PanelHomepagePicture, {16, 17}},
+        {PanelMenuPictures, {7 * 16, 16}},
     };
     for (const Case &c : cases) {
         const QImage image(QString::fromLatin1(c.path));

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 
 namespace {
 
@@ -811,6 +812,191 @@ QImage HomepagePicture()
     return Reduce(large, 16, 17).convertToFormat(QImage::Format_ARGB32);
 }
 
+// ---------------------------------------------------------- menu pictures
+
+// The main window's menu pictures, 16 x 16 each, side by side in one strip:
+// chord analysis, chord pattern, progressions, practice, set-up, help,
+// about. Navy, gold and cream as on the icon, drawn at 8 x 8 scale with
+// strong outlines so they read on the light menu and on its blue highlight.
+constexpr int MenuScale = 8;
+constexpr double U = MenuScale; // one pixel of the final picture
+
+const QColor MenuNavy(30, 52, 104);
+const QColor MenuGold(240, 178, 40);
+const QColor MenuGoldEdge(120, 76, 8);
+const QColor MenuCream(250, 246, 232);
+const QColor MenuInk(36, 36, 44);
+
+void NoteHead(QPainter &p, QPointF centre, double rx, double ry)
+{
+    p.save();
+    p.translate(centre);
+    p.rotate(-22);
+    p.setBrush(MenuGold);
+    p.setPen(QPen(MenuGoldEdge, 0.8 * U));
+    p.drawEllipse(QPointF(0, 0), rx, ry);
+    p.restore();
+}
+
+// A chord under a magnifying glass.
+void MenuAnalysis(QPainter &p)
+{
+    for (const double y : {10.5, 7.8, 5.1})
+        NoteHead(p, QPointF(6.2 * U, y * U), 2.3 * U, 1.6 * U);
+    p.setBrush(QColor(180, 210, 255, 70));
+    p.setPen(QPen(MenuNavy, 1.5 * U));
+    p.drawEllipse(QPointF(6.4 * U, 7.8 * U), 5.0 * U, 5.0 * U);
+    p.setPen(QPen(MenuNavy, 2.4 * U, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(10.2 * U, 11.6 * U), QPointF(14.4 * U, 15.0 * U));
+}
+
+// A grid of measures, some beats holding a chord, one marker.
+void MenuPattern(QPainter &p)
+{
+    const QRectF grid(1.0 * U, 2.0 * U, 14.0 * U, 12.0 * U);
+    p.setPen(Qt::NoPen);
+    p.setBrush(MenuCream);
+    p.drawRect(grid);
+    const double cellW = grid.width() / 4;
+    const double cellH = grid.height() / 3;
+    const QPoint filled[] = {{0, 0}, {2, 0}, {1, 1}, {3, 1}, {0, 2}};
+    p.setBrush(MenuGold);
+    for (const QPoint cell : filled)
+        p.drawRect(QRectF(grid.left() + cell.x() * cellW + 1.0 * U, grid.top() + cell.y() * cellH + 1.0 * U,
+                          cellW - 2.0 * U, cellH - 2.0 * U));
+    p.setPen(QPen(MenuNavy, 0.9 * U));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 1; i < 4; ++i)
+        p.drawLine(QPointF(grid.left() + i * cellW, grid.top()), QPointF(grid.left() + i * cellW, grid.bottom()));
+    for (int i = 1; i < 3; ++i)
+        p.drawLine(QPointF(grid.left(), grid.top() + i * cellH), QPointF(grid.right(), grid.top() + i * cellH));
+    p.setPen(QPen(MenuNavy, 1.3 * U));
+    p.drawRect(grid);
+    // The end marker in the last beat.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 40, 40));
+    const QPointF marker(grid.left() + 3.5 * cellW, grid.top() + 2.5 * cellH);
+    p.drawEllipse(marker, 1.5 * U, 1.5 * U);
+}
+
+// Three chords climbing, joined by an arrow.
+void MenuProgressions(QPainter &p)
+{
+    const double heights[] = {5.0, 8.0, 11.0};
+    p.setPen(QPen(MenuNavy, 1.0 * U));
+    for (int i = 0; i < 3; ++i) {
+        const QRectF bar((1.0 + i * 4.6) * U, (15.0 - heights[i]) * U, 3.6 * U, heights[i] * U);
+        QLinearGradient face(bar.topLeft(), bar.topRight());
+        face.setColorAt(0.0, MenuGold.lighter(120));
+        face.setColorAt(1.0, MenuGold.darker(115));
+        p.setBrush(face);
+        p.drawRect(bar);
+    }
+    p.setPen(QPen(QColor(200, 40, 40), 1.4 * U, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(1.5 * U, 7.0 * U), QPointF(12.5 * U, 1.6 * U));
+    QPainterPath head;
+    head.moveTo(14.8 * U, 0.8 * U);
+    head.lineTo(11.0 * U, 0.6 * U);
+    head.lineTo(13.0 * U, 3.8 * U);
+    head.closeSubpath();
+    p.setBrush(QColor(200, 40, 40));
+    p.drawPath(head);
+}
+
+// A metronome with its pendulum swung out.
+void MenuPractice(QPainter &p)
+{
+    QPainterPath body;
+    body.moveTo(5.2 * U, 1.0 * U);
+    body.lineTo(10.8 * U, 1.0 * U);
+    body.lineTo(14.0 * U, 15.0 * U);
+    body.lineTo(2.0 * U, 15.0 * U);
+    body.closeSubpath();
+    QLinearGradient wood(2.0 * U, 0, 14.0 * U, 0);
+    wood.setColorAt(0.0, QColor(150, 86, 40));
+    wood.setColorAt(0.5, QColor(196, 124, 62));
+    wood.setColorAt(1.0, QColor(120, 64, 28));
+    p.setBrush(wood);
+    p.setPen(QPen(QColor(70, 36, 12), 1.0 * U, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
+    p.drawPath(body);
+    p.setPen(Qt::NoPen);
+    p.setBrush(MenuCream);
+    p.drawRect(QRectF(6.6 * U, 3.0 * U, 2.8 * U, 9.0 * U)); // the scale
+    p.setPen(QPen(MenuInk, 1.1 * U, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(8.0 * U, 12.5 * U), QPointF(12.0 * U, 2.5 * U));
+    NoteHead(p, QPointF(10.6 * U, 6.0 * U), 1.5 * U, 1.1 * U); // the weight
+}
+
+// Three faders of a mixing desk.
+void MenuSetup(QPainter &p)
+{
+    const double knobs[] = {10.5, 5.0, 8.0};
+    for (int i = 0; i < 3; ++i) {
+        const double x = (3.0 + i * 5.0) * U;
+        p.setPen(QPen(MenuInk, 1.2 * U, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(x, 1.2 * U), QPointF(x, 14.8 * U));
+        const QRectF knob(x - 2.2 * U, (knobs[i] - 1.6) * U, 4.4 * U, 3.2 * U);
+        QLinearGradient face(knob.topLeft(), knob.bottomLeft());
+        face.setColorAt(0.0, QColor(120, 150, 210));
+        face.setColorAt(1.0, MenuNavy);
+        p.setBrush(face);
+        p.setPen(QPen(QColor(12, 22, 52), 0.8 * U));
+        p.drawRoundedRect(knob, 0.8 * U, 0.8 * U);
+        p.setPen(QPen(MenuCream, 0.7 * U));
+        p.drawLine(QPointF(knob.left() + 0.8 * U, knob.center().y()),
+                   QPointF(knob.right() - 0.8 * U, knob.center().y()));
+    }
+}
+
+// A round badge with a sign in it, for help and about.
+void MenuBadge(QPainter &p, const QString &sign, const QColor &top, const QColor &bottom)
+{
+    const QRectF disc(0.8 * U, 0.8 * U, 14.4 * U, 14.4 * U);
+    QLinearGradient face(disc.topLeft(), disc.bottomLeft());
+    face.setColorAt(0.0, top);
+    face.setColorAt(1.0, bottom);
+    p.setBrush(face);
+    p.setPen(QPen(bottom.darker(160), 1.0 * U));
+    p.drawEllipse(disc);
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setBold(true);
+    font.setPixelSize(int(12.5 * U));
+    QPainterPath mark;
+    mark.addText(0, 0, font, sign);
+    mark.translate(disc.center() - mark.boundingRect().center());
+    p.setPen(Qt::NoPen);
+    p.setBrush(MenuCream);
+    p.drawPath(mark);
+}
+
+QImage MenuStrip()
+{
+    using Draw = void (*)(QPainter &);
+    const Draw pictures[] = {
+        MenuAnalysis,
+        MenuPattern,
+        MenuProgressions,
+        MenuPractice,
+        MenuSetup,
+        [](QPainter &p) { MenuBadge(p, QStringLiteral("?"), QColor(72, 118, 210), MenuNavy); },
+        [](QPainter &p) { MenuBadge(p, QStringLiteral("i"), QColor(250, 206, 96), QColor(176, 110, 10)); },
+    };
+    const int count = int(std::size(pictures));
+    QImage strip = NewCanvas(16 * count, 16);
+    QPainter out(&strip);
+    for (int i = 0; i < count; ++i) {
+        QImage large = NewCanvas(16 * MenuScale, 16 * MenuScale);
+        QPainter p(&large);
+        p.setRenderHint(QPainter::Antialiasing);
+        pictures[i](p);
+        p.end();
+        out.drawImage(16 * i, 0, Reduce(large, 16, 16));
+    }
+    out.end();
+    return strip.convertToFormat(QImage::Format_ARGB32);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -831,6 +1017,7 @@ int main(int argc, char **argv)
                     Save(Rocker(true), folder, "switch_on.png") && Save(Rocker(false), folder, "switch_off.png") &&
                     Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png") &&
                     Save(ChordButton(), folder, "chord.png") && Save(AboutPicture(), folder, "about.png") &&
-                    Save(MailPicture(), folder, "mail.png") && Save(HomepagePicture(), folder, "homepage.png");
+                    Save(MailPicture(), folder, "mail.png") && Save(HomepagePicture(), folder, "homepage.png") &&
+                    Save(MenuStrip(), folder, "menu.png");
     return ok ? 0 : 1;
 }
