@@ -16,7 +16,7 @@
 namespace {
 
 constexpr char HintProperty[] = "hint";
-constexpr char BalloonHeader[] = "Harmonova!";
+constexpr char ShowHintProperty[] = "showHint";
 
 constexpr uint32_t ListGround = 0xFFFBF0;
 constexpr uint32_t Navy = 0x800000;
@@ -65,7 +65,6 @@ private:
 void SetHint(QWidget *control, const QString &hint)
 {
     control->setProperty(HintProperty, hint);
-    control->setToolTip(hint.isEmpty() ? QString() : BalloonText(hint));
 }
 
 QString HintOf(const QWidget *control)
@@ -73,11 +72,15 @@ QString HintOf(const QWidget *control)
     return control->property(HintProperty).toString();
 }
 
-QString BalloonText(const QString &hint)
+void SetShowHint(QWidget *control, bool show)
 {
-    QString body = hint.toHtmlEscaped();
-    body.replace(QLatin1String("\r\n"), QLatin1String("<br>"));
-    return QStringLiteral("<qt><b>%1</b><br>%2</qt>").arg(QLatin1String(BalloonHeader), body);
+    control->setProperty(ShowHintProperty, show);
+}
+
+bool ShowsHint(const QWidget *control)
+{
+    const QVariant show = control->property(ShowHintProperty);
+    return !show.isValid() || show.toBool();
 }
 
 QFont VerdanaFont(int pixelSize, bool bold)

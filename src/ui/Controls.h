@@ -15,11 +15,12 @@
 #include <cstdint>
 
 // A control's hint is kept as written (with its CR LF line breaks), shown in
-// the status bar as it is and as a balloon tool tip headed "Harmonova!".
+// the status bar as it is and in a balloon when the mouse rests on the
+// control (see TBalloonHint), unless the control keeps it to itself.
 void SetHint(QWidget *control, const QString &hint);
 QString HintOf(const QWidget *control);
-// The tool tip that shows a hint: rich text, the header in bold on its own line.
-QString BalloonText(const QString &hint);
+void SetShowHint(QWidget *control, bool show);
+bool ShowsHint(const QWidget *control);
 
 // The windows' typeface: Verdana where it is installed, else DejaVu Sans,
 // which has the same wide, open letters.

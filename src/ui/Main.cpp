@@ -12,6 +12,7 @@
 #include "platform/Exception.h"
 #include "skin/RadEzarArov.h"
 #include "ui/About.h"
+#include "ui/BalloonHint.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
 #include "ui/HelpContext.h"
@@ -361,6 +362,8 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     // The skin engine reads its skin and watches the windows; with the
     // component switched off it skins nothing.
     SkinData1 = skin::CreateMainSkinData(this, QByteArray(), QImage());
+    JvBalloonHint1 = new TBalloonHint(this);
+    JvBalloonHint1->setObjectName("JvBalloonHint1");
 
     FormCreate();
     CenterOnDesktop();

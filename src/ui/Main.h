@@ -19,6 +19,7 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class QStatusBar;
+class TBalloonHint;
 class TFrmNoMidi;
 class TImage;
 class TImageList;
@@ -54,6 +55,8 @@ public:
     QAction *mnuAbout = nullptr;
     // The menu's pictures.
     TImageList *ImageList1 = nullptr;
+    // Shows the hints of every window as balloons.
+    TBalloonHint *JvBalloonHint1 = nullptr;
 
     // The client area below the menu: everything else lies on it.
     QWidget *ClientArea = nullptr;

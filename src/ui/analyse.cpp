@@ -259,8 +259,8 @@ void TFormAnalyse::CreateComponents()
     // Only the buttons show their hints.
     SetHint(LedIn, "MIDI-IN activity");
     SetHint(LedOut, "MIDI-OUT activity");
-    LedIn->setToolTip(QString());
-    LedOut->setToolTip(QString());
+    SetShowHint(LedIn, false);
+    SetShowHint(LedOut, false);
     // Engraved under the lamps, as on a device's front panel.
     for (const auto &[lamp, text] : {std::pair{LedIn, "IN"}, std::pair{LedOut, "OUT"}}) {
         auto *engraving = new QLabel(QString::fromLatin1(text), Panel3);

@@ -70,8 +70,9 @@ TEST_F(Analyser, IsAToolWindowWithItsControlsWhereTheyAreDesigned)
     EXPECT_EQ(a->LedOut->brushColor(), TLamp::OffColor());
     // Only the buttons show their hints.
     EXPECT_EQ(HintOf(a->LedIn), "MIDI-IN activity");
-    EXPECT_TRUE(a->LedIn->toolTip().isEmpty());
-    EXPECT_FALSE(a->BtnChord->toolTip().isEmpty());
+    EXPECT_FALSE(ShowsHint(a->LedIn));
+    EXPECT_FALSE(ShowsHint(a->LedOut));
+    EXPECT_TRUE(ShowsHint(a->BtnChord));
     EXPECT_EQ(a->TntLabel1->font().pixelSize(), 13);
     EXPECT_EQ(a->TntLabel2->font().pixelSize(), 15);
     EXPECT_EQ(BgrFromColor(a->TntLabel1->palette().color(QPalette::WindowText)), 0xFF0000u);

@@ -353,15 +353,6 @@ TEST_F(MainWindow, ALanguageChangeRelabelsTheWindow)
     EXPECT_EQ(w->Alteration->Caption(), "Accidentals");
 }
 
-TEST_F(MainWindow, HintsShowAsBalloonsHeadedHarmonova)
-{
-    Store("Language", 2);
-    Open();
-    EXPECT_EQ(w->SwMode->toolTip(),
-              "<qt><b>Harmonova!</b><br>Cliquez pour basculer entre<br>le mode Accords et le mode Gammes</qt>");
-    EXPECT_EQ(w->ImgPartition->toolTip(), "<qt><b>Harmonova!</b><br>Cliquer pour changer de clef</qt>");
-}
-
 TEST_F(MainWindow, EveryMenuEntryShowsItsOwnPictureFromTheImageList)
 {
     Open();
