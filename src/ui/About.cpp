@@ -217,7 +217,7 @@ void TAboutBox::CreateComponents()
         image->setGeometry(place);
         image->setPicture(ReadPicture(QString::fromLatin1(picture)));
         image->setCursor(Qt::PointingHandCursor);
-        image->setToolTip(QString::fromUtf8(hint));
+        SetHint(image, QString::fromUtf8(hint));
         return image;
     };
     SendMail = link("SendMail", SendMailRect, PanelMailPicture, Designed.sendMailHint);
@@ -229,7 +229,7 @@ void TAboutBox::CreateComponents()
     BtnVersion->setObjectName("BtnVersion");
     BtnVersion->setGeometry(BtnVersionRect);
     BtnVersion->setCursor(Qt::PointingHandCursor);
-    BtnVersion->setToolTip(QString::fromUtf8(Designed.versionHint));
+    SetHint(BtnVersion, QString::fromUtf8(Designed.versionHint));
     BtnVersion->setAutoDefault(false);
     connect(BtnVersion, &QPushButton::clicked, this, &TAboutBox::BtnVersionClick);
 
@@ -252,9 +252,9 @@ void TAboutBox::ApplyLanguage()
         return;
     const TAboutTexts &texts = model::Language == 1 ? English : French;
     setWindowTitle(QString::fromUtf8(texts.caption));
-    Homepage->setToolTip(QString::fromUtf8(texts.homepageHint));
-    SendMail->setToolTip(QString::fromUtf8(texts.sendMailHint));
-    BtnVersion->setToolTip(QString::fromUtf8(texts.versionHint));
+    SetHint(Homepage, QString::fromUtf8(texts.homepageHint));
+    SetHint(SendMail, QString::fromUtf8(texts.sendMailHint));
+    SetHint(BtnVersion, QString::fromUtf8(texts.versionHint));
 }
 
 void TAboutBox::showEvent(QShowEvent *event)

@@ -298,9 +298,9 @@ TEST_F(AboutTest, ShowsTheTextsOfItsLanguageOrElseTheDesignedOnes)
         Create();
         EXPECT_EQ(box->objectName(), "AboutBox");
         EXPECT_EQ(box->windowTitle(), QString::fromUtf8(c.caption));
-        EXPECT_EQ(box->Homepage->toolTip(), QString::fromUtf8(c.homepage));
-        EXPECT_EQ(box->SendMail->toolTip(), QString::fromUtf8(c.sendMail));
-        EXPECT_EQ(box->BtnVersion->toolTip(), QString::fromUtf8(c.version));
+        EXPECT_EQ(HintOf(box->Homepage), QString::fromUtf8(c.homepage));
+        EXPECT_EQ(HintOf(box->SendMail), QString::fromUtf8(c.sendMail));
+        EXPECT_EQ(HintOf(box->BtnVersion), QString::fromUtf8(c.version));
         EXPECT_EQ(box->BtnVersion->text(), "Version...");
         EXPECT_EQ(box->OKButton->text(), "OK");
         EXPECT_TRUE(box->OKButton->isDefault());

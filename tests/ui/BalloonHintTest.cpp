@@ -2,8 +2,10 @@
 // takes the focus or a click, and what puts it away.
 #include "AnalyseFixture.h"
 
+#include "ui/About.h"
 #include "ui/BalloonHint.h"
 
+#include <QPushButton>
 #include <QSignalSpy>
 
 namespace {
@@ -115,6 +117,14 @@ TEST_F(BalloonHints, ComeOnlyFromControlsThatShowAHint)
         Rest(lamp);
         EXPECT_FALSE(hints->IsShown());
     }
+
+    // So do the about box's links and button.
+    TAboutBox about(w.get());
+    Rest(about.BtnVersion);
+    ASSERT_TRUE(hints->IsShown());
+    EXPECT_EQ(hints->Control(), about.BtnVersion);
+    EXPECT_TRUE(about.BtnVersion->toolTip().isEmpty());
+    hints->Hide();
 }
 
 TEST_F(BalloonHints, NeverTakeTheFocus)
