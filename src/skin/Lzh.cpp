@@ -2,6 +2,7 @@
 
 #include "skin/LzhTree.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
@@ -12,26 +13,30 @@ namespace {
 
 using namespace lzh;
 
-// The input side: a 16-bit buffer refilled a byte at a time, most
-// significant bit first.
+// The input side: bits are taken most significant first. Missing input
+// reads as zero bits. Bytes are fetched from the caller in blocks and held
+// in a 64-bit accumulator, which gives the same bits as refilling a 16-bit
+// buffer a byte at a time, with fewer refills.
 class BitReader {
 public:
     explicit BitReader(const TLZH::TGetBytes &get) : get_(get) {}
 
     int Bit()
     {
-        Refill();
-        const int bit = (buffer_ >> 15) & 1;
-        buffer_ = uint16_t(buffer_ << 1);
+        if (count_ == 0) [[unlikely]]
+            Refill();
+        const int bit = int(buffer_ >> 63);
+        buffer_ <<= 1;
         --count_;
         return bit;
     }
 
     int Byte()
     {
-        Refill();
-        const int byte = buffer_ >> 8;
-        buffer_ = uint16_t(buffer_ << 8);
+        if (count_ < 8)
+            Refill();
+        const int byte = int(buffer_ >> 56);
+        buffer_ <<= 8;
         count_ -= 8;
         return byte;
     }
@@ -39,20 +44,35 @@ public:
 private:
     void Refill()
     {
-        while (count_ <= 8) {
-            uint8_t next = 0;
-            int delivered = 0;
-            get_(&next, 1, delivered);
-            if (delivered != 1)
-                next = 0; // past the end of the input
-            buffer_ = uint16_t(buffer_ | (next << (8 - count_)));
+        while (count_ <= 56) {
+            buffer_ |= uint64_t(NextByte()) << (56 - count_);
             count_ += 8;
         }
     }
 
+    uint8_t NextByte()
+    {
+        if (pos_ == end_) {
+            pos_ = 0;
+            end_ = 0;
+            if (!exhausted_) {
+                get_(block_, int(sizeof block_), end_);
+                end_ = std::clamp(end_, 0, int(sizeof block_));
+                exhausted_ = end_ == 0;
+            }
+            if (end_ == 0)
+                return 0; // past the end of the input
+        }
+        return block_[pos_++];
+    }
+
     const TLZH::TGetBytes &get_;
-    uint16_t buffer_ = 0;
+    uint64_t buffer_ = 0;
     int count_ = 0;
+    uint8_t block_[4096];
+    int pos_ = 0;
+    int end_ = 0;
+    bool exhausted_ = false;
 };
 
 struct Tables {
@@ -77,24 +97,35 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
     const PositionCode &positions = Positions();
     BitReader in(GetBytes);
 
+    // Output goes to the caller a block at a time, in order.
+    uint8_t block[4096];
+    int used = 0;
+    const auto flush = [&] {
+        int written = 0;
+        if (used > 0)
+            PutBytes(block, used, written);
+        used = 0;
+    };
     int r = RingPrefill;
     int64_t done = 0;
     const auto put = [&](uint8_t byte) {
-        int written = 0;
-        PutBytes(&byte, 1, written);
+        block[used++] = byte;
         ring[r] = byte;
         r = (r + 1) & (RingSize - 1);
-        ++done;
+        if (used == int(sizeof block)) [[unlikely]]
+            flush();
     };
 
+    const int16_t *child = tree.Child.data();
     while (done < Length) {
-        int c = tree.Child[Root];
+        int c = child[Root];
         while (c < TableSize)
-            c = tree.Child[c + in.Bit()];
+            c = child[c + in.Bit()];
         const int symbol = c - TableSize;
         tree.Update(symbol);
         if (symbol < 256) {
             put(uint8_t(symbol));
+            ++done;
             continue;
         }
         int lead = in.Byte();
@@ -103,11 +134,13 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
             lead = (lead << 1) + in.Bit();
         const int position = (upper << 6) | (lead & 0x3F);
         const int from = (r - position - 1) & (RingSize - 1);
-        const int length = symbol - 255 + Threshold;
+        const int length = int(std::min<int64_t>(symbol - 255 + Threshold, Length - done));
         // One byte at a time: a match may overlap what it is producing.
-        for (int k = 0; k < length && done < Length; ++k)
+        for (int k = 0; k < length; ++k)
             put(ring[(from + k) & (RingSize - 1)]);
+        done += length;
     }
+    flush();
 }
 
 } // namespace skin

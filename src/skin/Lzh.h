@@ -21,8 +21,9 @@ public:
     // Writes Count bytes and says how many it took.
     using TPutBytes = std::function<void(const uint8_t *Buffer, int Count, int &Written)>;
 
-    // Decodes until exactly Length bytes have been handed to PutBytes. Input
-    // that runs out reads as zero bytes, so the caller must bound Length.
+    // Decodes until exactly Length bytes have been handed to PutBytes, in
+    // order and in blocks. Input that runs out reads as zero bytes, so the
+    // caller must bound Length.
     void Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &GetBytes);
 
     // The most bytes a stream of the given size can decode to: a 60-byte

@@ -89,35 +89,4 @@ void HuffmanTree::Rebuild()
     }
 }
 
-void HuffmanTree::Update(int symbol)
-{
-    if (Freq[Root] == MaxFrequency)
-        Rebuild();
-    int c = Parent[symbol + TableSize];
-    do {
-        const uint16_t k = ++Freq[c];
-        int l = c + 1;
-        if (k > Freq[l]) {
-            // Swap with the last node of lower frequency to keep the order.
-            while (k > Freq[++l]) {
-            }
-            --l;
-            Freq[c] = Freq[l];
-            Freq[l] = k;
-            const int i = Child[c];
-            Parent[i] = int16_t(l);
-            if (i < TableSize)
-                Parent[i + 1] = int16_t(l);
-            const int j = Child[l];
-            Child[l] = int16_t(i);
-            Parent[j] = int16_t(c);
-            if (j < TableSize)
-                Parent[j + 1] = int16_t(c);
-            Child[c] = int16_t(j);
-            c = l;
-        }
-        c = Parent[c];
-    } while (c != 0);
-}
-
 } // namespace skin::lzh

@@ -45,4 +45,41 @@ private:
     void Rebuild();
 };
 
+// Counts one more use of the symbol and restores the order of the
+// frequencies by swapping nodes on the way up; inline, as the decoder calls
+// it for every symbol.
+inline void HuffmanTree::Update(int symbol)
+{
+    if (Freq[Root] == MaxFrequency)
+        Rebuild();
+    uint16_t *freq = Freq.data();
+    int16_t *parent = Parent.data();
+    int16_t *child = Child.data();
+    int c = parent[symbol + TableSize];
+    do {
+        const uint16_t k = ++freq[c];
+        int l = c + 1;
+        if (k > freq[l]) {
+            // Swap with the last node of lower frequency to keep the order.
+            while (k > freq[++l]) {
+            }
+            --l;
+            freq[c] = freq[l];
+            freq[l] = k;
+            const int i = child[c];
+            parent[i] = int16_t(l);
+            if (i < TableSize)
+                parent[i + 1] = int16_t(l);
+            const int j = child[l];
+            child[l] = int16_t(i);
+            parent[j] = int16_t(c);
+            if (j < TableSize)
+                parent[j + 1] = int16_t(c);
+            child[c] = int16_t(j);
+            c = l;
+        }
+        c = parent[c];
+    } while (c != 0);
+}
+
 } // namespace skin::lzh

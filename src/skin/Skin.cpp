@@ -4,11 +4,19 @@
 #include "skin/QuickIni.h"
 #include "skin/SkinReader.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <algorithm>
 
 namespace skin {
 
 namespace {
+
+// Limits for a picture: no skin needs more than 16 million pixels, and no
+// bitmap codes more than 128 pixels in one byte.
+constexpr qint64 MaxPicturePixels = 16 * 1024 * 1024;
+constexpr qint64 PixelsPerByte = 128;
 
 // A frame count below 1 would divide by zero in every painter.
 int32_t AtLeastOneFrame(int32_t frames)
@@ -441,8 +449,18 @@ QImage LoadSkinImage(const TSkinReader &Reader, const QString &value)
     Reader.ExtractEntry(fileName, entry);
     if (entry.isEmpty())
         return {};
+    // A damaged header may claim a picture far larger than its bytes could
+    // fill; such a picture is refused before anything is allocated for it.
+    QBuffer buffer(&entry);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader bmp(&buffer, "BMP");
+    bmp.setAutoDetectImageFormat(false);
+    const QSize size = bmp.size();
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (!size.isValid() || pixels > MaxPicturePixels || pixels > PixelsPerByte * entry.size())
+        return {};
     QImage image;
-    if (!image.loadFromData(entry, "BMP"))
+    if (!bmp.read(&image))
         return {};
     return image;
 }
