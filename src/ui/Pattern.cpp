@@ -83,12 +83,14 @@ constexpr int ChordLeft = 136;
 constexpr int ChordTop = 46;
 constexpr int ChordHeight = 28;
 constexpr int GridTop = 84;
+constexpr int CommentBoxWidth = 460;
 
 constexpr int MinTempo = ui::PatternMinTempo;
 constexpr int MaxTempo = ui::PatternMaxTempo;
 constexpr int StartTempo = 120;
 
 const QColor Engraving(0xea, 0xdf, 0xc2);
+const QColor ButtonMetal(0x3a, 0x3b, 0x41);
 const QColor CaseColor(0x1d, 0x1e, 0x21);
 const QColor StatusTextColor(0xe4, 0xe4, 0xe4);
 
@@ -256,6 +258,13 @@ TUpDown::TUpDown(QWidget *parent) : QWidget(parent), FUp(new QToolButton(this)),
     }
     FUp->setObjectName("UpArrow");
     FDown->setObjectName("DownArrow");
+    // Light arrows on dark metal, like the panel's other controls.
+    QPalette metal = palette();
+    metal.setColor(QPalette::Button, ButtonMetal);
+    metal.setColor(QPalette::ButtonText, Engraving);
+    metal.setColor(QPalette::WindowText, Engraving);
+    FUp->setPalette(metal);
+    FDown->setPalette(metal);
 }
 
 void TUpDown::setRange(int min, int max)
@@ -961,10 +970,15 @@ QString TFrmPattern::InputComment()
     if (InputPresenter()) {
         answer = InputPresenter()(caption, prompt, text);
     } else {
-        bool ok = false;
-        const QString typed = QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, text, &ok);
-        if (ok)
-            answer = typed;
+        // Wide enough to read a comment of some length while typing it.
+        QInputDialog box(this);
+        box.setWindowTitle(caption);
+        box.setLabelText(prompt);
+        box.setTextValue(text);
+        if (auto *edit = box.findChild<QLineEdit *>())
+            edit->setMinimumWidth(CommentBoxWidth);
+        if (box.exec() == QDialog::Accepted)
+            answer = box.textValue();
     }
     // A cancelled box keeps the default text.
     return answer.value_or(text);
