@@ -1133,10 +1133,10 @@ void TFrmPattern::MetronomeTimer()
 {
     ShowMeasure();
     // A position left behind by deleted measures starts again at the top.
-    if (FPlayRow < 0 || FPlayRow >= RowCount())
-        FPlayRow = 0;
-    if (FPlayCol < 1 || FPlayCol >= ColCount())
+    if (FPlayRow < 0 || FPlayRow >= RowCount() || FPlayCol < 1 || FPlayCol >= ColCount()) {
         FPlayCol = 1;
+        FPlayRow = 0;
+    }
     SelectCell(FPlayCol, FPlayRow);
 
     const TPatternCell cell = PatternCells[std::size_t(FPlayCol)][std::size_t(FPlayRow)];

@@ -319,4 +319,48 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
     EXPECT_FALSE(p->Metronome->isActive());
 }
 
+TEST_F(PatternPlayback, FastClicksOnPlayWhileItPlaysLeaveTheSwitchAndTheMetronomeAgreeing)
+{
+    Start(1);
+    for (int col = 1; col <= 4; ++col)
+        Put(col, 0, col + 4, 20);
+    ClickCell(1, 0);
+    p->UpDown1->setPosition(199);
+    p->UpDown1->Step(1);
+    for (int click = 0; click < 25; ++click) {
+        QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::qWait(click % 3 == 0 ? 320 : 20); // now and then a beat, and arpeggios cut short
+        EXPECT_EQ(p->Metronome->isActive(), p->BtnPlay->StateOn()) << "click " << click;
+    }
+    p->BtnPlay->setStateOn(false);
+    Settle();
+    EXPECT_FALSE(p->Metronome->isActive());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(PatternPlayback, MeasuresDeletedUnderThePlayPositionStartItAgainAtTheTop)
+{
+    Start(0);
+    Put(1, 0, 3, 1);
+    Put(4, 19, 5, 1);
+    ClickCell(4, 19);
+    EXPECT_EQ(p->PlayRow(), 19);
+    // Up to measure 4 with the keyboard, which leaves the play position.
+    for (int i = 0; i < 16; ++i)
+        QTest::keyClick(p->Grille, Qt::Key_Up);
+    QTest::keyClick(p->Grille, Qt::Key_Home);
+    ASSERT_EQ(p->Grille->currentRow(), 3);
+    for (int i = 0; i < 10; ++i)
+        p->Deletemeasure1->trigger();
+    ASSERT_EQ(p->RowCount(), 10);
+    ASSERT_EQ(p->PlayRow(), 19) << "the position clicked before the rows went";
+
+    EXPECT_EQ(Beat(), "20/4");
+    EXPECT_EQ(p->StatusText(), "Measure 1/1");
+    EXPECT_EQ(main->LabelChord->text(), "D, DMajor, DM") << "the first cell played instead";
+    EXPECT_EQ(p->PlayCol(), 2);
+    EXPECT_EQ(p->PlayRow(), 0);
+}
+
 } // namespace
