@@ -1,27 +1,76 @@
 #pragma once
 
 // The window skinner: one per top-level window that the skin manager skins.
-// It is created, listed and freed by the manager; this is the part the
-// manager relies on. A skinner knows its window and the skin component in
-// force and follows its window's life; it paints nothing of its own.
+// It watches its window through an event filter, reads the window's frame
+// (its kind, caption icons, show state, border sizes, icon and caption
+// font), builds the system-menu replacement, and walks the window's
+// controls to put a control skinner on each one the skin component allows.
+//
+// A form of ours is walked by its components: every widget below it, in
+// creation order, leaving out the inner parts of Qt's compound controls and
+// the windows of its own. A window known only as a window (one of Qt's
+// standard dialogs) is walked by the Qt classes of its widgets.
+#include <QFont>
+#include <QImage>
+#include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
+#include <QString>
 #include <QWidget>
+
+#include <cstdint>
+
+class QMenu;
+class QTimer;
 
 namespace skin {
 
+class TSkinControl;
 class TSkinData;
+
+// The window-style bits the frame analysis reads, taken from a Qt window's
+// flags and state.
+enum : uint32_t {
+    WS_POPUP = 0x80000000u,
+    WS_CHILD = 0x40000000u,
+    WS_DISABLED = 0x08000000u,
+    WS_CAPTION = 0x00C00000u,
+    WS_BORDER = 0x00800000u,
+    WS_DLGFRAME = 0x00400000u,
+    WS_VSCROLL = 0x00200000u,
+    WS_HSCROLL = 0x00100000u,
+    WS_SYSMENU = 0x00080000u,
+    WS_THICKFRAME = 0x00040000u,
+    WS_MINIMIZEBOX = 0x00020000u,
+    WS_MAXIMIZEBOX = 0x00010000u,
+    DS_MODALFRAME = 0x80u,
+    WS_EX_MDICHILD = 0x40u,
+    WS_EX_LEFTSCROLLBAR = 0x4000u,
+};
+uint32_t WindowStyle(const QWidget *window);
+uint32_t WindowExStyle(const QWidget *window);
+// The window class a control of a foreign window stands for ("button",
+// "combobox", "edit", ...), with its style bits.
+QString ForeignClassName(const QWidget *control, uint32_t *style = nullptr);
+// The Qt classes that play the part of a class-library control class; none
+// for a class this program has no counterpart of.
+bool IsControlClass(const QObject *control, const char *className);
 
 class TRuzOzodOvez : public QObject {
     Q_OBJECT
 public:
     // Life states.
-    enum { StateNew = 0, StateSkinned = 1, StateDestroyed = 6 };
+    enum { StateNew = 0, StateSkinned = 1, StateDestroying = 4, StateDestroyed = 6 };
+    // Frame kinds.
+    enum { fkSizeable = 0, fkFixed = 1, fkPopup = 2, fkDialog = 3 };
+    // Caption icons.
+    enum : uint8_t { fiMaximize = 1, fiMinimize = 2, fiSysMenu = 8, fiNoCaption = 0x10 };
 
     // Owner: the form being skinned, or none for a window known only as a
     // window (a system dialog, a message box).
     explicit TRuzOzodOvez(QObject *owner = nullptr);
-    // Takes itself off the manager's list, when there still is a manager.
+    // Frees the control skinners and takes itself off the manager's list.
     ~TRuzOzodOvez() override;
 
     // Attaches to a form of ours; Handle is the form.
@@ -45,14 +94,95 @@ public:
     void DropRegion();
     bool HasRegion() const { return false; }
 
+    void LoadCaptionFont();
+    void LoadIcon(QImage &bitmap);
+    void BuildSysMenu();
+    void AddSysMenuItem(const QString &caption, int index);
+    void SysMenuItemClick(int tag);
+    void ReadShowState();
+    QString ReadWindowText(const QWidget *window) const;
+    QString ReadClassName(const QWidget *window) const;
+    void HoverTimerTick();
+
+    // Control discovery.
+    void SkinChildren(QWidget *parent);
+    void SkinComponent(QWidget *c, QWidget *parent);
+    bool MatchSkin3rd(const QString &className, QWidget *c);
+    bool IsSkinned(const QWidget *c) const;
+    void SkinForeignChildren();
+    void SkinForeignChild(QWidget *window);
+    TSkinControl *FindSkinner(const QWidget *window) const;
+    bool HasScrollBars(const QWidget *c) const;
+    // A form's components: its widgets below it in creation order, without
+    // the parts of compound controls and without windows of their own.
+    static QList<QWidget *> Components(QWidget *form);
+
+    // The skinner list. AddSkinner answers whether it was listed already.
+    bool AddSkinner(TSkinControl *skinner);
+    void RemoveSkinner(TSkinControl *skinner);
+    void PurgeSkinners();
+    void FreeSkinners();
+
+    uint8_t Handled = 0;
+    uint8_t RefreshDone = 0;
+    QFont CaptionFont;
+    QTimer *HoverTimer = nullptr;
+    int DisableTag = 0;
+    QString CaptionText;
+    QString CaptionSuffix;
+    QString WindowClass;
+    uint8_t CaptionsOn = 0;
+    uint8_t MDIMenuUpdate = 0;
+    uint8_t SkinMainMenu = 0;
+    QRect ClientRect;
+    int DoubleClickTime = 0;
+    int CaptionWidth = 0;
+    QPointer<QWidget> OwnerWindow;
+    int IconSize = 0;
+    int BorderLeft = 0;
+    int BorderTop = 0;
+    int BorderRight = 0;
+    int BorderBottom = 0;
+    QRect WindowRect;
+    QRect FrameExtra;
+    int MenuHeight = 0;
+    int TitleButtonCount = 0;
+    uint8_t InMenuLoop = 0;
+    uint8_t LeftScrollBar = 0;
+    uint8_t Sizeable = 0;
+    uint8_t UnicodeWindow = 0;
+    QPointer<QMenu> SysMenuPopup;
+    QPalette OldColor;
+    bool OldColorOwn = false;
+    bool OldAutoFill = false;
+    uint32_t OldStyle = 0;
     QPointer<QWidget> Form;   // none for a foreign window
     QPointer<QWidget> Handle; // the skinned window
+    QImage ControlCanvas;     // handed to every control skinner
     QPointer<TSkinData> SkinData;
-    int State = StateNew;
-    int MDIKind = 0;   // 0 plain, 1 frame of child windows, 2 such a child
+    QImage IconBitmap;
+    QImage TitleBitmap;
+    QList<QPointer<TSkinControl>> Skinners;
+    // The control skinner under the mouse, or none.
+    QPointer<TSkinControl> HotControl;
+    uint8_t Active = 1;
+    int MDIKind = 0; // 0 plain, 1 frame of child windows, 2 such a child
+    uint8_t FrameKind = fkFixed;
+    uint8_t FrameIcons = 0;
     int ShowState = 0; // 0 normal, 1 maximised, 2 minimised
+    int State = StateNew;
+    uint8_t FirstLayoutSeen = 0;
+
+    // Where a form keeps its colour: its client area when it has one.
+    static QWidget *ColorWidget(QWidget *form);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool FrameWndProc(QEvent *event);
+    void DetachPlain();
+    bool Attached() const { return FAttached; }
     bool FAttached = false;
 };
 

@@ -88,7 +88,8 @@ TEST_F(SkinHook, SwitchingOnBeforeTheFirstActivationActsAtOnce)
     ASSERT_NE(skinner, nullptr);
     EXPECT_EQ(skinner->SkinData, d);
     EXPECT_EQ(skinner->parent(), &form);
-    EXPECT_EQ(SendSkinMessage(&form, SkinMsgQuery), 0);
+    // A skinned window says so when asked.
+    EXPECT_EQ(SendSkinMessage(&form, SkinMsgQuery), 1);
 }
 
 TEST_F(SkinHook, SwitchingOnAfterTheFirstActivationActs250MillisecondsLater)

@@ -1,0 +1,584 @@
+// Control skinners on real Qt widgets: which control gets which skinner,
+// the frames they draw, and how they follow the mouse, the keyboard and
+// their controls' lives.
+#include "SkinControlFixture.h"
+#include "skin/RuzOzodOvez.h"
+#include "skin/SkinControls.h"
+#include "skin/SkinMessages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEnterEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QStyleOptionComboBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace skin;
+using namespace skintest;
+
+namespace {
+
+QRgb PixelOf(QWidget *w, QPoint at)
+{
+    return w->grab().toImage().pixel(at) | 0xFF000000u;
+}
+
+// Moves the mouse onto a widget as the window system reports it: the widget
+// it was over hears it leave, the new one hears it enter, then the move.
+QPointer<QWidget> Under;
+void MoveTo(QWidget *w, QPoint at)
+{
+    if (Under && Under != w) {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(Under, &leave);
+    }
+    if (Under != w) {
+        QEnterEvent enter(at, at, w->mapToGlobal(at));
+        QApplication::sendEvent(w, &enter);
+    }
+    Under = w;
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+std::string Hex(QRgb c)
+{
+    return QString::number(c & 0xFFFFFF, 16).toStdString();
+}
+
+// A skin component with the colour-frame skin, a form with one control of
+// each kind, shown, and a window skinner attached to it.
+class SkinnedForm : public FreshManager {
+protected:
+    void SetUp() override
+    {
+        FreshManager::SetUp();
+        data = StoredComponent(nullptr, TSkinData::sfMainform, false, ControlSkinPackage());
+        ASSERT_TRUE(data->SkinReady());
+        form = std::make_unique<TControlForm>();
+        Under = nullptr;
+    }
+    void TearDown() override
+    {
+        delete skinner.data();
+        form.reset();
+        delete data;
+        FreshManager::TearDown();
+    }
+    void Attach()
+    {
+        skinner = new TRuzOzodOvez(form.get());
+        skinner->Handle = form.get();
+        skinner->AttachForm(data, form.get());
+    }
+    void ShowAndAttach()
+    {
+        ASSERT_TRUE(ShowActive(form.get()));
+        Attach();
+    }
+    TSkinControl *SkinnerOf(const QWidget *w) const
+    {
+        for (const QPointer<TSkinControl> &s : skinner->Skinners)
+            if (s && (s->Control == w || s->Handle == w || s->GraphicControl == w))
+                return s;
+        return nullptr;
+    }
+    QString KindOf(const QWidget *w) const
+    {
+        const TSkinControl *s = SkinnerOf(w);
+        return s ? QString::fromLatin1(s->metaObject()->className()).section("::", -1) : QString("none");
+    }
+
+    TSkinData *data = nullptr;
+    std::unique_ptr<TControlForm> form;
+    QPointer<TRuzOzodOvez> skinner;
+};
+
+TEST_F(SkinnedForm, EachControlGetsTheSkinnerOfItsKind)
+{
+    Attach();
+    const struct {
+        QWidget *control;
+        const char *skinner;
+    } table[] = {
+        {form->Button1, "TSkinButton"},
+        {form->Check, "TSkinCheckBox"},
+        {form->GroupCheck, "TSkinCheckBox"},
+        {form->Radio, "TSkinRadioButton"},
+        {form->Combo, "TSkinComBox"},
+        {form->Group, "TSkinGroupBox"},
+        {form->Progress, "TSkinProgress"},
+        {form->Slider, "TSkinTrackBar"},
+        {form->Edit, "TSkinEdit"},
+        {form->Spin, "TSkinEdit"},
+        {form->ScrollBar, "TSkinScControl"},
+        {form->List, "TSkinScrollbar"},
+        {form->Label, "none"},
+        {form->Tree, "TSkinListView"},
+        {form->Tabs, "TSkinTab"},
+        {form->TabBar, "TSkinTab31"},
+        {form->Tool, "TSkinSpeedButton"},
+        {form->Panel, "TSkinBox"},
+        {form->Picker, "TSkinEdit"},
+        {form->PopupPicker, "TSkinComBox"},
+        {form->Text, "TSkinScrollbar"},
+        {form->Table, "TSkinScrollbar"},
+        {form->Status, "TSkinStatusBar"},
+        {form->Panel0, "none"},
+        {form->Tree->header()->viewport(), "TSkinHeader"},
+        // Inner parts of compound controls are not controls of their own.
+        {form->List->verticalScrollBar(), "none"},
+        {form->Tabs->tabBar(), "none"},
+    };
+    for (const auto &row : table)
+        EXPECT_EQ(KindOf(row.control), row.skinner) << row.control->metaObject()->className();
+    // The status bar gives up its size grip before it is skinned.
+    EXPECT_FALSE(form->Status->isSizeGripEnabled());
+}
+
+TEST_F(SkinnedForm, ATagEndingIn99LeavesTheControlAsItIs)
+{
+    const struct {
+        int tag;
+        bool skinned;
+    } table[] = {{99, false}, {199, false}, {-1, true}, {-99, true}, {0, true}};
+    for (const auto &row : table) {
+        delete skinner.data();
+        form = std::make_unique<TControlForm>();
+        form->Button1->setProperty("Tag", row.tag);
+        Attach();
+        EXPECT_EQ(SkinnerOf(form->Button1) != nullptr, row.skinned) << row.tag;
+    }
+}
+
+TEST_F(SkinnedForm, ClassMappingLinesDecideBeforeTheBuiltInRules)
+{
+    QStringList lines = data->Skin3rd();
+    // Unskinned by name; a member switched off ends the matching with no
+    // skinner at all; a line for a shorter name does not match a longer one.
+    lines << "QPushButton=nil"
+          << "QRadioButton=radiobutton"
+          << "QCheck=nil"
+          << "qcombobox=BitBtn";
+    data->SetSkin3rd(lines);
+    data->SkinControls.remove(xcRadioButton);
+    Attach();
+    EXPECT_EQ(KindOf(form->Button1), "none");
+    EXPECT_EQ(KindOf(form->Radio), "none");
+    EXPECT_EQ(KindOf(form->Check), "TSkinCheckBox");
+    EXPECT_EQ(KindOf(form->Combo), "TSkinBitButton");
+}
+
+TEST_F(SkinnedForm, TheProgramsOwnChoiceComesFirst)
+{
+    QStringList classes;
+    data->OnSkinControl = [&](TSkinData *, TSkinData *, QWidget *owner, QWidget *control, const QString &cls,
+                              QObject *&made) {
+        classes << cls;
+        EXPECT_EQ(owner, form.get());
+        if (control == form->Check)
+            made = new TSkinButton(control);
+    };
+    Attach();
+    EXPECT_EQ(KindOf(form->Check), "TSkinButton");
+    EXPECT_EQ(KindOf(form->Radio), "TSkinRadioButton");
+    EXPECT_TRUE(classes.contains("QCHECKBOX"));
+}
+
+TEST_F(SkinnedForm, AttachingTwiceChangesNothingAndTheColoursComeBack)
+{
+    const QColor panelBefore = form->Panel->palette().color(QPalette::Window);
+    const QColor formBefore = form->palette().color(QPalette::Window);
+    const bool ownBefore = form->Panel->testAttribute(Qt::WA_SetPalette);
+    Attach();
+    TSkinControl *box = SkinnerOf(form->Panel);
+    ASSERT_NE(box, nullptr);
+    const qsizetype count = skinner->Skinners.size();
+    box->AttachControl(skinner, data, &skinner->ControlCanvas, true);
+    skinner->Attach(data);
+    EXPECT_EQ(skinner->Skinners.size(), count);
+    EXPECT_EQ(form->Panel->palette().color(QPalette::Window), QColor(Face));
+    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(Face));
+
+    skinner->Unskin();
+    EXPECT_TRUE(skinner->Skinners.isEmpty());
+    EXPECT_EQ(form->Panel->palette().color(QPalette::Window), panelBefore);
+    EXPECT_EQ(form->Panel->testAttribute(Qt::WA_SetPalette), ownBefore);
+    EXPECT_EQ(form->palette().color(QPalette::Window), formBefore);
+    EXPECT_EQ(form->Combo->style(), qApp->style());
+    EXPECT_EQ(form->List->verticalScrollBar()->style(), qApp->style());
+}
+
+TEST_F(SkinnedForm, APushButtonShowsTheFrameOfItsState)
+{
+    ShowAndAttach();
+    QPushButton *b = form->Button1;
+    form->Edit->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return form->Edit->hasFocus(); }));
+    const auto frame = [&](int n) { return Hex(FrameColour(ButtonBase, n)); };
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(1)) << "at rest";
+
+    b->setDefault(true);
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(5)) << "default";
+    b->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return b->hasFocus(); }));
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(4)) << "default with the focus";
+    b->setDefault(false);
+    form->Button2->setFocus();
+
+    MoveTo(b, {10, 10});
+    ASSERT_TRUE(WaitFor([&] { return Hex(PixelOf(b, {1, 1})) == frame(4); })) << "hot";
+    QSignalSpy clicked(b, &QPushButton::clicked);
+    QTest::mousePress(b, Qt::LeftButton, {}, {10, 10});
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(2)) << "pressed";
+    EXPECT_TRUE(b->hasFocus());
+    QTest::mouseRelease(b, Qt::LeftButton, {}, {10, 10});
+    EXPECT_EQ(clicked.count(), 1);
+
+    // Let go outside, the press is cancelled.
+    QTest::mousePress(b, Qt::LeftButton, {}, {10, 10});
+    QTest::mouseRelease(b, Qt::LeftButton, {}, {200, 10});
+    EXPECT_EQ(clicked.count(), 1);
+
+    // Space presses it and clicks it, once.
+    QTest::keyPress(b, Qt::Key_Space);
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(2)) << "space held";
+    QTest::keyRelease(b, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 2);
+
+    b->setEnabled(false);
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(3)) << "disabled";
+}
+
+TEST_F(SkinnedForm, HotPassesFromOneButtonToTheNext)
+{
+    ShowAndAttach();
+    QPushButton *a = form->Button1, *b = form->Button2;
+    form->Edit->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return form->Edit->hasFocus(); }));
+    const std::string rest = Hex(FrameColour(ButtonBase, 1)), hot = Hex(FrameColour(ButtonBase, 4));
+    MoveTo(a, {10, 10});
+    ASSERT_TRUE(WaitFor([&] { return skinner->HotControl == SkinnerOf(a); }));
+    MoveTo(b, {10, 10});
+    ASSERT_TRUE(WaitFor([&] { return skinner->HotControl == SkinnerOf(b); }));
+    EXPECT_EQ(Hex(PixelOf(a, {1, 1})), rest);
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), hot);
+}
+
+TEST_F(SkinnedForm, AButtonDeletedWhileHotIsNeverTouchedAgain)
+{
+    ShowAndAttach();
+    MoveTo(form->Button1, {10, 10});
+    ASSERT_TRUE(WaitFor([&] { return skinner->HotControl == SkinnerOf(form->Button1); }));
+    delete form->Button1;
+    EXPECT_EQ(skinner->HotControl, nullptr);
+    MoveTo(form->Button2, {10, 10});
+    ASSERT_TRUE(WaitFor([&] { return skinner->HotControl == SkinnerOf(form->Button2); }));
+    skinner->HoverTimerTick();
+    EXPECT_EQ(Hex(PixelOf(form->Button2, {1, 1})), Hex(FrameColour(ButtonBase, 4)));
+}
+
+TEST_F(SkinnedForm, CheckBoxStatesTakeTheirFramesWithinThePicture)
+{
+    ShowAndAttach();
+    QCheckBox *c = form->Check;
+    const QPoint mark(2 + 6, (c->height() - 13) / 2 + 6);
+    const struct {
+        Qt::CheckState state;
+        bool enabled;
+        int frame;
+    } table[] = {
+        {Qt::Unchecked, true, 1},
+        {Qt::Checked, true, 2},
+        {Qt::Unchecked, false, 3},
+        {Qt::Checked, false, 4},
+        {Qt::PartiallyChecked, true, 4},
+        // Greyed and disabled asks for frame 6 of a picture of 4.
+        {Qt::PartiallyChecked, false, 4},
+    };
+    c->setTristate(true);
+    for (const auto &row : table) {
+        c->setCheckState(row.state);
+        c->setEnabled(row.enabled);
+        EXPECT_EQ(Hex(PixelOf(c, mark)), Hex(FrameColour(CheckBase, row.frame))) << row.state << row.enabled;
+    }
+    // A click checks it and the picture follows at once.
+    c->setEnabled(true);
+    c->setCheckState(Qt::Unchecked);
+    c->setTristate(false);
+    QTest::mouseClick(c, Qt::LeftButton, {}, mark);
+    EXPECT_TRUE(c->isChecked());
+    EXPECT_EQ(Hex(PixelOf(c, mark)), Hex(FrameColour(CheckBase, 2)));
+}
+
+TEST_F(SkinnedForm, ALeftHandComboBoxDrawsItsButtonMirrored)
+{
+    form->Combo->setLayoutDirection(Qt::RightToLeft);
+    ShowAndAttach();
+    auto *combo = static_cast<TSkinComBox *>(SkinnerOf(form->Combo));
+    ASSERT_NE(combo, nullptr);
+    const QRect button = combo->ButtonRect(form->Combo->rect());
+    EXPECT_EQ(button.left(), 2);
+    EXPECT_EQ(Hex(PixelOf(form->Combo, {button.left() + 1, button.top() + 1})), Hex(ComboRight(1)));
+    EXPECT_EQ(Hex(PixelOf(form->Combo, {button.right() - 1, button.top() + 1})), Hex(ComboLeft(1)));
+    // The style places the list's button where the skin draws it.
+    QStyleOptionComboBox option;
+    option.initFrom(form->Combo);
+    EXPECT_EQ(form->Combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, form->Combo),
+              button);
+
+    form->Combo->setLayoutDirection(Qt::LeftToRight);
+    const QRect right = combo->ButtonRect(form->Combo->rect());
+    EXPECT_EQ(Hex(PixelOf(form->Combo, {right.left() + 1, right.top() + 1})), Hex(ComboLeft(1)));
+}
+
+TEST_F(SkinnedForm, StatusPanelsAndTheGroupBoxAreDrawnFromTheSkin)
+{
+    ShowAndAttach();
+    const std::string lowered = Hex(FrameColour(StatusBase, 1));
+    const QRect p0 = form->Panel0->geometry();
+    EXPECT_EQ(Hex(PixelOf(form->Status, p0.topLeft() + QPoint(1, 1))), lowered);
+    // The last panel reaches the bar's right edge.
+    EXPECT_EQ(Hex(PixelOf(form->Status, {form->Status->width() - 2, form->Panel1->y() + 1})), lowered);
+    // A panel's own paint shows its part of the bar.
+    EXPECT_EQ(Hex(PixelOf(form->Panel1, {1, 1})), Hex(PixelOf(form->Status, form->Panel1->pos() + QPoint(1, 1))));
+
+    QGroupBox *g = form->Group;
+    const int top = QFontMetrics(g->font()).height() / 2 - 1;
+    const QColor shadow = ResolveColor(data->Skin.ButtonShadowColor);
+    EXPECT_EQ(Hex(PixelOf(g, {g->width() / 2, top})), Hex(shadow.rgb()));
+    EXPECT_EQ(Hex(PixelOf(g, {g->width() / 2, top + 8})), Hex(Face));
+}
+
+TEST(ScrollGeometry, ThumbFollowsRangePageAndValueWithoutDividingByZero)
+{
+    const struct {
+        int length, min, max, page, value;
+        int thumbPos, thumbLength;
+        bool draggable;
+    } table[] = {
+        {200, 0, 100, 20, 0, 0, 28, true},
+        {200, 0, 100, 20, 50, 70, 28, true},
+        {200, 0, 100, 20, 100, 140, 28, true},
+        {200, 0, 100, 0, 50, 76, 16, true}, // no page: a thumb of one arrow
+        {200, 0, 100, 1, 0, 0, 8, true},    // never below 8 pixels
+        {200, 0, 0, 20, 0, 0, 167, false},  // the page covers all: at 0
+        {200, 10, 10, 0, 10, 0, 0, false},  // nothing to scroll
+        {30, 0, 100, 20, 50, 0, 0, false},  // no track at all
+        {40, 0, 100, 20, 50, 0, 8, false},  // a track no longer than the thumb
+        {200, 0, 2000000000, 1000, 2000000000, 160, 8, true},
+    };
+    for (const auto &row : table) {
+        const TScrollGeometry g = ScrollGeometry(row.length, 16, row.min, row.max, row.page, row.value);
+        EXPECT_EQ(g.ThumbPos, row.thumbPos) << row.length << " " << row.max << " " << row.page << " " << row.value;
+        EXPECT_EQ(g.ThumbLength, row.thumbLength) << row.length << " " << row.max << " " << row.page;
+        EXPECT_EQ(g.Draggable, row.draggable) << row.length << " " << row.max << " " << row.page;
+    }
+    const TScrollGeometry g = ScrollGeometry(200, 16, 0, 100, 20, 50);
+    const int parts[][2] = {{0, 0}, {15, 0}, {16, 2}, {86, 5}, {113, 5}, {114, 3}, {184, 1}, {199, 1}, {200, -1}};
+    for (const auto &part : parts)
+        EXPECT_EQ(ScrollHitTest(g, part[0]), part[1]) << part[0];
+}
+
+TEST_F(SkinnedForm, ScrollThumbsStandWhereTheBarsValuesPutThem)
+{
+    ShowAndAttach();
+    QScrollBar *bar = form->ScrollBar;
+    const std::string thumb = Hex(FrameColour(ThumbBase, 1)), track = Hex(FrameColour(TrackBase, 1));
+    const struct {
+        int value, thumbStart;
+    } table[] = {{0, 16}, {50, 16 + 70}, {100, 16 + 140}};
+    for (const auto &row : table) {
+        bar->setValue(row.value);
+        const QImage image = bar->grab().toImage();
+        EXPECT_EQ(Hex(image.pixel(row.thumbStart + 1, 8)), thumb) << row.value;
+        EXPECT_EQ(Hex(image.pixel(row.thumbStart + 26, 8)), thumb) << row.value;
+        if (row.thumbStart > 16) {
+            EXPECT_EQ(Hex(image.pixel(row.thumbStart - 1, 8)), track) << row.value;
+        }
+    }
+    EXPECT_EQ(Hex(bar->grab().toImage().pixel(2, 8)), Hex(FrameColour(ScrollBase, 1)));
+
+    // A press on the thumb grabs it, drawn in its second frame; the drag
+    // ends when the bar hides even though no release came.
+    bar->setValue(0);
+    auto *skin = static_cast<TSkinScrollbar *>(SkinnerOf(bar));
+    QTest::mousePress(bar, Qt::LeftButton, {}, {30, 8});
+    EXPECT_EQ(skin->HotPart, 5);
+    EXPECT_TRUE(bar->isSliderDown());
+    EXPECT_EQ(Hex(bar->grab().toImage().pixel(17, 8)), Hex(FrameColour(ThumbBase, 2)));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(100, 8), bar->mapToGlobal(QPointF(100, 8)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &drag);
+    EXPECT_GT(bar->value(), 0);
+    bar->hide();
+    EXPECT_EQ(skin->HotPart, 0);
+    bar->show();
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, {100, 8});
+    // The left arrow, pressed, shows its pressed frame while held.
+    const int before = bar->value();
+    QTest::mousePress(bar, Qt::LeftButton, {}, {4, 8});
+    EXPECT_EQ(skin->HotPart, 1);
+    EXPECT_LT(bar->value(), before);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, {4, 8});
+    EXPECT_EQ(skin->HotPart, 0);
+}
+
+TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
+{
+    ShowAndAttach();
+    ASSERT_TRUE(data->Skin.Progress->Image2.isNull());
+    const QImage image = form->Progress->grab().toImage();
+    // The bar's picture is drawn whole, as one frame, and nothing over it.
+    EXPECT_EQ(Hex(image.pixel(form->Progress->width() - 2, 8)), Hex(FrameColour(ExtraBase, 2)));
+    EXPECT_EQ(Hex(image.pixel(2, 8)), Hex(FrameColour(ExtraBase, 1)));
+}
+
+// A button that counts what reaches it, and a skinner that counts its paints.
+class CountingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    int switches = 0;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (int(e->type()) == SkinMsgControl)
+            ++switches;
+        return QPushButton::event(e);
+    }
+};
+
+class CountingSkinner : public TSkinButton {
+public:
+    using TSkinButton::TSkinButton;
+    int draws = 0;
+    void Draw(QPainter &dc, const QRect &rect) override
+    {
+        ++draws;
+        TSkinButton::Draw(dc, rect);
+    }
+};
+
+TEST_F(SkinnedForm, SwitchingOneControlsSkinOffAndOnAgain)
+{
+    auto *button = new CountingButton(form.get());
+    button->setGeometry(200, 200, 80, 24);
+    data->OnSkinControl = [&](TSkinData *, TSkinData *, QWidget *, QWidget *control, const QString &, QObject *&made) {
+        if (control == button)
+            made = new CountingSkinner(control);
+    };
+    ShowAndAttach();
+    auto *s = static_cast<CountingSkinner *>(SkinnerOf(button));
+    ASSERT_NE(s, nullptr);
+    const std::string skinned = Hex(FrameColour(ButtonBase, 1));
+    EXPECT_EQ(Hex(PixelOf(button, {1, 1})), skinned);
+
+    SendControlMessage(button, SkinMsgControl, 0);
+    EXPECT_EQ(button->switches, 1);
+    EXPECT_FALSE(s->SkinActive);
+    EXPECT_NE(Hex(PixelOf(button, {1, 1})), skinned);
+
+    const int draws = s->draws;
+    SendControlMessage(button, SkinMsgControl, 1);
+    EXPECT_EQ(button->switches, 1) << "the switch on never reaches the control";
+    EXPECT_TRUE(s->SkinActive);
+    EXPECT_GT(s->draws, draws) << "repainted at once";
+    EXPECT_EQ(Hex(PixelOf(button, {1, 1})), skinned);
+}
+
+TEST_F(SkinnedForm, ASkinnedFormClosesAndGoesCleanly)
+{
+    TSkinManage &manager = Manager();
+    manager.InstallHook();
+    auto *d = StoredComponent(nullptr, TSkinData::sfMainform, true, ControlSkinPackage());
+    auto *f = new TControlForm;
+    f->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<TControlForm> guard(f);
+    ASSERT_TRUE(ShowActive(f));
+    ASSERT_TRUE(WaitFor([&] { return manager.FindSkinner(f) != nullptr; }));
+    const QPointer<TRuzOzodOvez> s = manager.FindSkinner(f);
+    EXPECT_EQ(s->State, TRuzOzodOvez::StateSkinned);
+    EXPECT_EQ(SendSkinMessage(f, SkinMsgQuery), 1);
+    EXPECT_FALSE(s->Skinners.isEmpty());
+    MoveTo(f->Button1, {5, 5});
+    f->close();
+    ASSERT_TRUE(WaitFor([&] { return guard.isNull(); }));
+    ASSERT_TRUE(WaitFor([&] { return s.isNull(); }));
+    manager.PurgeSkinners();
+    EXPECT_EQ(manager.FindSkinner(f), nullptr);
+    delete d;
+}
+
+TEST_F(SkinnedForm, AMessageBoxButtonIsSkinnedAndStillAnswers)
+{
+    TSkinManage &manager = Manager();
+    manager.InstallHook();
+    auto *d = StoredComponent(nullptr, TSkinData::sfMainform, true, ControlSkinPackage());
+    QMessageBox box(QMessageBox::Question, "Question", "Go on?", QMessageBox::Yes | QMessageBox::No);
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    ASSERT_TRUE(WaitFor([&] { return manager.FindSkinner(&box) != nullptr; }));
+    TRuzOzodOvez *s = manager.FindSkinner(&box);
+    EXPECT_EQ(s->Form, nullptr);
+    EXPECT_EQ(s->FrameKind, TRuzOzodOvez::fkDialog);
+    auto *no = static_cast<QPushButton *>(box.button(QMessageBox::No));
+    TSkinControl *buttonSkinner = s->FindSkinner(no);
+    ASSERT_NE(buttonSkinner, nullptr);
+    EXPECT_STREQ(buttonSkinner->metaObject()->className(), "skin::TSkinButton");
+    EXPECT_EQ(Hex(PixelOf(no, {1, 1})), Hex(FrameColour(ButtonBase, no->isDefault() ? 5 : 1)));
+    QTest::mouseClick(no, Qt::LeftButton, {}, {5, 5});
+    ASSERT_TRUE(WaitFor([&] { return !box.isVisible(); }));
+    EXPECT_EQ(box.result(), QMessageBox::No);
+    delete d;
+}
+
+TEST(WindowFrame, TheFrameKindFollowsTheStyle)
+{
+    TTestForm plain;
+    QDialog dialog;
+    QWidget frameless(nullptr, Qt::FramelessWindowHint);
+    QWidget fixed;
+    fixed.setFixedSize(100, 100);
+    QMessageBox message;
+    const struct {
+        QWidget *window;
+        int kind;
+    } table[] = {{&plain, TRuzOzodOvez::fkSizeable},
+                 {&dialog, TRuzOzodOvez::fkDialog},
+                 {&frameless, TRuzOzodOvez::fkPopup},
+                 {&fixed, TRuzOzodOvez::fkFixed},
+                 {&message, TRuzOzodOvez::fkDialog}};
+    auto *data = StoredComponent(nullptr, TSkinData::sfMainform);
+    for (const auto &row : table) {
+        TRuzOzodOvez s;
+        s.Handle = row.window;
+        s.Attach(data);
+        EXPECT_EQ(s.FrameKind, row.kind) << row.window->metaObject()->className();
+        EXPECT_EQ(s.State, TRuzOzodOvez::StateSkinned);
+    }
+    QDialog fixedDialog;
+    fixedDialog.setFixedSize(50, 50);
+    TRuzOzodOvez s;
+    s.Handle = &fixedDialog;
+    s.Attach(data);
+    EXPECT_EQ(s.FrameKind, TRuzOzodOvez::fkDialog);
+    EXPECT_TRUE(s.FrameIcons & TRuzOzodOvez::fiSysMenu);
+    ASSERT_NE(s.SysMenuPopup, nullptr);
+    QStringList items;
+    for (QAction *a : s.SysMenuPopup->actions())
+        items << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(items, QStringList({" Restore ", "-", " Close "}));
+    EXPECT_EQ(s.SysMenuPopup->property("Tag").toInt(), 33333);
+    delete data;
+}
+
+} // namespace
