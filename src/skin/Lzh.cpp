@@ -3,6 +3,7 @@
 #include "skin/LzhTree.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -135,10 +136,20 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
         const int position = (upper << 6) | (lead & 0x3F);
         const int from = (r - position - 1) & (RingSize - 1);
         const int length = int(std::min<int64_t>(symbol - 255 + Threshold, Length - done));
-        // One byte at a time: a match may overlap what it is producing.
+        done += length;
+        // A match may overlap the bytes it is producing, which a byte-by-byte
+        // copy repeats. When it does not, and neither end wraps round the
+        // ring, one block move gives the same bytes.
+        const bool apart = from > r || r - from >= length;
+        if (apart && from + length <= RingSize && r + length < RingSize && used + length < int(sizeof block)) {
+            std::memmove(ring + r, ring + from, size_t(length));
+            std::memcpy(block + used, ring + r, size_t(length));
+            used += length;
+            r += length;
+            continue;
+        }
         for (int k = 0; k < length; ++k)
             put(ring[(from + k) & (RingSize - 1)]);
-        done += length;
     }
     flush();
 }
