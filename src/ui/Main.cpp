@@ -11,6 +11,7 @@
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
 #include "skin/RadEzarArov.h"
+#include "skin/SkinPackage.h"
 #include "ui/About.h"
 #include "ui/BalloonHint.h"
 #include "ui/Colors.h"
@@ -361,7 +362,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     ui::InstallHelpKey(this, MainHelpContext);
     // The skin engine reads its skin and watches the windows; with the
     // component switched off it skins nothing.
-    SkinData1 = skin::CreateMainSkinData(this, QByteArray(), QImage());
+    SkinData1 = skin::CreateMainSkinData(this, skin::EmbeddedSkinStream(), skin::MenuGlyphStrip());
     JvBalloonHint1 = new TBalloonHint(this);
     JvBalloonHint1->setObjectName("JvBalloonHint1");
 

@@ -90,6 +90,12 @@ TEST_F(SkinIdle, TheHookWatchesTheWholeProgramAndSkinsNothing)
     EXPECT_FALSE(main.SkinData1->Active());
     EXPECT_EQ(main.SkinData1->DisableTag, 99);
     EXPECT_EQ(main.SkinData1->SkinFormtype, skin::TSkinData::sfMainform);
+    // The program's own skin is read and ready, though never used.
+    EXPECT_TRUE(main.SkinData1->SkinReady());
+    EXPECT_FALSE(main.SkinData1->Skin.SkinName.isEmpty());
+    ASSERT_TRUE(main.SkinData1->Skin.TopBorder);
+    EXPECT_FALSE(main.SkinData1->Skin.TopBorder->Image.isNull());
+    EXPECT_EQ(main.SkinData1->MenuGlyphs.size(), 4);
     EXPECT_EQ(manager->Started, 0);
 
     main.show();
