@@ -710,6 +710,8 @@ void TSkinGroupBox::Draw(QPainter &dc, const QRect &rect)
     dc.setPen(QPen(skin.FaceBrush.color(), 1));
     dc.drawRect(QRect(0, top, rect.width(), rect.height() - top).adjusted(0, 0, -1, -1));
     dc.drawRect(QRect(1, top + 1, rect.width() - 2, rect.height() - top - 2).adjusted(0, 0, -1, -1));
+    // The control's own title goes with its edge, wherever it drew it.
+    dc.fillRect(QRect(1, 0, rect.width() - 2, h), SkinColor(skin.ButtonFaceColor));
     dc.setPen(QPen(SkinColor(skin.ButtonShadowColor), 1));
     dc.drawRoundedRect(QRect(1, top, rect.width() - 2, rect.height() - 1 - top).adjusted(0, 0, -1, -1), 2.5, 2.5);
     if (!caption.isEmpty()) {

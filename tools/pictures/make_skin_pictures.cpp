@@ -1361,12 +1361,14 @@ RightWidth=4
 TopHeight=4
 BottomHeight=4
 Tile=0
+Trans=1
 [VertScroll]
 Image=vscroll.bmp
 LeftWidth=4
 RightWidth=4
 TopHeight=4
 BottomHeight=4
+Trans=1
 [HorzScrollThumb]
 Image=hthumb.bmp
 FrameCount=3
