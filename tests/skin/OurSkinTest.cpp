@@ -144,6 +144,57 @@ TEST_F(OurSkin, FillsEveryElementWithItsFrameCount)
     EXPECT_EQ(s.TitleButtons[6]->Image.size(), QSize(64, 16));
 }
 
+// Our description gives every key the loading reads at least once, so a
+// reader that lost one would be caught by the tests above.
+TEST_F(OurSkin, TheDescriptionGivesEveryKeyTheLoadingReads)
+{
+    const TQuickIni &ini = loaded->ini;
+    const struct {
+        const char *section;
+        QStringList keys;
+    } wanted[] = {
+        {"TitlebarSkin", {"SkinName"}},
+        {"Personality",
+         {"Top",           "TopFrame",      "TopStretch",    "TopTrans",      "TopTopHeight",    "TopBotHeight",
+          "Bottom",        "BottomFrame",   "BottomStretch", "BottomTrans",   "BottomTopHeight", "BottomBotHeight",
+          "Left",          "LeftFrame",     "LeftStretch",   "LeftTrans",     "LeftTopHeight",   "LeftBotHeight",
+          "Right",         "RightFrame",    "RightStretch",  "RightTrans",    "RightTopHeight",  "RightBotHeight",
+          "TextBack",      "TextShift",     "TextShiftVert", "TextRightClip", "TextAlignment",   "Textbackground",
+          "TXTBackleft",   "TXTBackRight",  "ActiveTextR",   "ActiveTextG",   "ActiveTextB",     "InActiveTextR",
+          "InActiveTextG", "InActiveTextB", "menuBar",       "TileMenu",      "TileLeftMenu",    "TileRightMenu"}},
+        {"Fonts", {"FontHeight"}},
+        {"Colours",
+         {"WindowText", "ButtonFace", "Scrollbar", "HilightText", "Hilight", "Menubar", "Menu", "MenuText",
+          "ButtonText", "ButtonHilight", "Buttonlight", "ButtonShadow", "ButtonDkShadow", "MenuBarText",
+          "TitleTextActive", "TitleTextNoActive"}},
+        {"Colour1", {"color"}},
+        {"Customcolors",
+         {"Color0", "Color1", "Color2", "Color3", "Color4", "Color5", "Color6", "Color7", "Color8", "Color9"}},
+        {"ButtonClose", {"Action", "Align", "Xcoord", "Ycoord", "frame", "ButtonImage", "Visibility", "CombineOp"}},
+        {"ButtonLamp", {"Visibility1"}},
+        {"MDICONTROLS", {"Image"}},
+        {"Buttons",
+         {"Bitmap", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "Trans", "Tile", "NormalColour",
+          "MouseOverColour", "PressedColour", "NormalColour2", "MouseOverColour2", "PressedColour2", "CheckButton",
+          "RadioButton", "RadioButtonFrame", "CheckButtonFrame"}},
+        {"Progress",
+         {"Bitmap", "Chunk", "Style", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "Trans", "Tile"}},
+        {"GroupBox", {"Image", "NormalColour2", "BackgroundAlignment", "BackgroundLeftShift", "BackgroundRightShift"}},
+        {"Tabs", {"Image", "Border", "MouseOverColour2"}},
+        {"MenuItem", {"Style"}},
+        {"HorzScrollThumb", {"FrameCount"}},
+        {"UpDown.Horz", {"GlyphImage"}},
+    };
+    for (const auto &w : wanted)
+        for (const QString &key : w.keys)
+            EXPECT_FALSE(ini.ReadString(w.section, key, QString()).isEmpty()) << w.section << "/" << qPrintable(key);
+    for (const char *section : {"GroupBoxEdge", "Toolbars", "StatusBarEdges", "ComboButton", "SunkEdge", "ExtraImages",
+                                "Headerbar", "MenuBackground", "Scrollbar", "HorzScroll", "VertScroll",
+                                "VertScrollThumb", "Trackbar.ThumbHorz", "Trackbar.ThumbVert", "Trackbar.ThumbLeft",
+                                "Trackbar.ThumbRight", "Trackbar.ThumbUp", "Trackbar.ThumbDown", "UpDown.Vert"})
+        EXPECT_GE(ini.SectionIndex(section), 0) << section;
+}
+
 TEST_F(OurSkin, MagentaMarksTheRoundedCorners)
 {
     const QImage &left = loaded->skin.LeftBorder->Image;
