@@ -12,6 +12,8 @@ namespace {
 // How early the Qt timer wakes before a tick: its rounding up to a whole
 // millisecond, and a margin for a thread that is slow to be scheduled.
 constexpr std::chrono::microseconds WakeEarly(2500);
+// How long before a tick the thread stops sleeping and watches the clock.
+constexpr std::chrono::microseconds SpinLast(1000);
 
 } // namespace
 
@@ -60,9 +62,11 @@ void TPreciseTimer::Wake()
 {
     if (!FActive)
         return;
-    // The last stretch is slept here, where nothing rounds it.
-    if (TClock::now() < FNext)
-        std::this_thread::sleep_until(FNext);
+    // The last stretch is waited here, where nothing rounds it.
+    if (TClock::now() < FNext - SpinLast)
+        std::this_thread::sleep_until(FNext - SpinLast);
+    while (TClock::now() < FNext) {
+    }
     const TClock::time_point now = TClock::now();
     const std::chrono::milliseconds interval(FInterval);
     FNext = now - FNext > interval ? now + interval : FNext + interval;

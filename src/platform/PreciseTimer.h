@@ -12,7 +12,10 @@ namespace platform {
 // after the start, however long the handlers take, to within the system's
 // wake-up latency. Qt's own timers round every wait up to a whole
 // millisecond, which makes each tick up to a millisecond late; this one is
-// woken by a Qt timer a little early and sleeps the rest of the way.
+// woken by a Qt timer a little early, sleeps most of the rest of the way and
+// watches the clock for the last millisecond: a thread that sleeps right up
+// to the tick is often scheduled late on a busy machine. That costs about a
+// millisecond of one core per tick, and holds the thread's events as long.
 //
 // A tick more than a whole interval late (the thread was busy) starts a new
 // grid from that tick, as Qt's timers do. Changing the interval of a running
