@@ -265,8 +265,13 @@ void TRuzOzodOvez::AttachForm(TSkinData *skinData, QWidget *form)
     OldColor = colour->palette();
     OldColorOwn = colour->testAttribute(Qt::WA_SetPalette);
     OldAutoFill = colour->autoFillBackground();
+    // The skin's colours stand in for the desktop's: the face, and the text
+    // drawn on it, so that a control that keeps the desktop's text colour
+    // can still be read on the skin's face.
     QPalette face = colour->palette();
     face.setColor(QPalette::Window, ResolveColor(SkinData->Skin.ButtonFaceColor));
+    face.setColor(QPalette::WindowText, ResolveColor(SkinData->Skin.WindowTextColor));
+    face.setColor(QPalette::ButtonText, ResolveColor(SkinData->Skin.ButtonTextColor));
     colour->setPalette(face);
     colour->setAutoFillBackground(true);
 }

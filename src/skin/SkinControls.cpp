@@ -25,6 +25,7 @@
 #include <QSizeGrip>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyleOption>
 #include <QStyleOptionComplex>
 #include <QTabBar>
 #include <QTabWidget>
@@ -220,7 +221,20 @@ void TSkinButton::DrawFace(QPainter &dc, const QRect &rect, int frame, const QIm
     if (!Enabled)
         text = Control ? ResolveColor(SystemColor(COLOR_BTNSHADOW)) : QColor(0x80, 0x80, 0x80);
     canvas.setPen(text);
-    if (glyph.isNull()) {
+    const auto *tool = qobject_cast<const QToolButton *>(window);
+    if (glyph.isNull() && tool && tool->arrowType() != Qt::NoArrow) {
+        // An arrow button's glyph is its arrow, in the text's colour.
+        static constexpr QStyle::PrimitiveElement Arrows[] = {
+            QStyle::PE_IndicatorArrowUp, QStyle::PE_IndicatorArrowUp, QStyle::PE_IndicatorArrowDown,
+            QStyle::PE_IndicatorArrowLeft, QStyle::PE_IndicatorArrowRight};
+        QStyleOption option;
+        option.initFrom(window);
+        const int size = std::min(local.width(), local.height()) / 2;
+        option.rect = QRect((local.width() - size) / 2, (local.height() - size) / 2, size, size);
+        option.palette.setColor(QPalette::ButtonText, text);
+        option.palette.setColor(QPalette::WindowText, text);
+        window->style()->drawPrimitive(Arrows[tool->arrowType()], &option, &canvas, window);
+    } else if (glyph.isNull()) {
         DrawCaption(canvas, local, 1, true, Text);
     } else {
         // The glyph and the caption side by side, as one block in the middle.
@@ -706,12 +720,10 @@ void TSkinGroupBox::Draw(QPainter &dc, const QRect &rect)
     dc.setFont(window->font());
     const int h = QFontMetrics(window->font()).height();
     const int top = h / 2 - 1;
+    // The control's own edge and title go, wherever its style drew them:
+    // the box is face colour throughout, as its colour says.
+    dc.fillRect(rect, skin.FaceBrush);
     dc.setBrush(Qt::NoBrush);
-    dc.setPen(QPen(skin.FaceBrush.color(), 1));
-    dc.drawRect(QRect(0, top, rect.width(), rect.height() - top).adjusted(0, 0, -1, -1));
-    dc.drawRect(QRect(1, top + 1, rect.width() - 2, rect.height() - top - 2).adjusted(0, 0, -1, -1));
-    // The control's own title goes with its edge, wherever it drew it.
-    dc.fillRect(QRect(1, 0, rect.width() - 2, h), SkinColor(skin.ButtonFaceColor));
     dc.setPen(QPen(SkinColor(skin.ButtonShadowColor), 1));
     dc.drawRoundedRect(QRect(1, top, rect.width() - 2, rect.height() - 1 - top).adjusted(0, 0, -1, -1), 2.5, 2.5);
     if (!caption.isEmpty()) {
@@ -731,6 +743,51 @@ bool TSkinUpDown::InSpinBox() const
     return qobject_cast<const QAbstractSpinBox *>(Window()) != nullptr;
 }
 
+TSkinUpDown::~TSkinUpDown()
+{
+    if (Handle && FStyle && Handle->style() == FStyle)
+        Handle->setStyle(nullptr);
+    delete FStyle.data();
+}
+
+void TSkinUpDown::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
+{
+    TSkinControl::AttachWindow(handle, skinData, windowSkinner, canvas);
+    if (!InSpinBox() || FStyle)
+        return;
+    // The box's buttons answer clicks where the skin draws them.
+    FStyle = new TSkinProxyStyle;
+    FStyle->OnSubControlRect = [this](QStyle::ComplexControl control, const QStyleOptionComplex *option,
+                                      QStyle::SubControl part, QRect &rect) {
+        if (control != QStyle::CC_SpinBox || !SkinActive)
+            return false;
+        const QRect area = ButtonAreaOf(option->rect);
+        const int half = area.height() / 2;
+        switch (part) {
+        case QStyle::SC_SpinBoxUp:
+            rect = QRect(area.left(), area.top(), area.width(), half);
+            return true;
+        case QStyle::SC_SpinBoxDown:
+            rect = QRect(area.left(), area.top() + half, area.width(), area.height() - half);
+            return true;
+        case QStyle::SC_SpinBoxEditField:
+            rect = QRect(option->rect.left() + 2, option->rect.top() + 2, area.left() - option->rect.left() - 3,
+                         option->rect.height() - 4);
+            return true;
+        default:
+            return false;
+        }
+    };
+    Handle->setStyle(FStyle);
+}
+
+QRect TSkinUpDown::ButtonAreaOf(const QRect &rect) const
+{
+    // One pixel inside the box's border.
+    const QRect inner = rect.adjusted(1, 1, -1, -1);
+    return QRect(inner.right() + 1 - SpinButtonWidth, inner.top(), SpinButtonWidth, inner.height());
+}
+
 QRect TSkinUpDown::ButtonArea() const
 {
     const QWidget *window = Window();
@@ -738,9 +795,7 @@ QRect TSkinUpDown::ButtonArea() const
         return {};
     if (!InSpinBox())
         return window->rect();
-    // One pixel inside the box's border.
-    const QRect inner = window->rect().adjusted(1, 1, -1, -1);
-    return QRect(inner.right() + 1 - SpinButtonWidth, inner.top(), SpinButtonWidth, inner.height());
+    return ButtonAreaOf(window->rect());
 }
 
 bool TSkinUpDown::BeforeMessage(TMessage &message)
@@ -945,6 +1000,8 @@ void TSkinTab::Draw(QPainter &dc, const QRect &rect)
         page.setTop(bar.bottom() + 1);
         break;
     }
+    // The page takes the face colour within the skin's border.
+    FillFace(dc, page);
     DrawFrameEdges(dc, page, FBorder, 0, 1, 1, QMargins(4, 5, 4, 4));
 }
 
@@ -1118,6 +1175,29 @@ void TSkinTrackBar::DrawThumb(QPainter &dc, const QRect &rect, bool vertical) co
 
 // --------------------------------------------------------------------- edit
 
+void TSkinEdit::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
+{
+    TSkinControl::AttachWindow(handle, skinData, windowSkinner, canvas);
+    FindUpDown();
+}
+
+void TSkinEdit::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData, QImage *canvas, bool setColour)
+{
+    TSkinControl::AttachControl(windowSkinner, skinData, canvas, setColour);
+    FindUpDown();
+}
+
+void TSkinEdit::FindUpDown()
+{
+    QWidget *window = Window();
+    auto *spin = qobject_cast<QAbstractSpinBox *>(window);
+    if (UpDown || !spin || spin->buttonSymbols() == QAbstractSpinBox::NoButtons)
+        return;
+    UpDown = new TSkinUpDown(WindowSkinner ? static_cast<QObject *>(WindowSkinner.data()) : window);
+    UpDown->AttachWindow(window, SkinData, WindowSkinner, Canvas);
+    window->update();
+}
+
 bool TSkinEdit::HasBorder() const
 {
     const QWidget *window = Window();
@@ -1144,12 +1224,7 @@ void TSkinEdit::Draw(QPainter &dc, const QRect &rect)
     QWidget *window = Window();
     if (!window || !SkinData || IsInverted(rect))
         return;
-    if (!UpDown && qobject_cast<QAbstractSpinBox *>(window) &&
-        static_cast<QAbstractSpinBox *>(window)->buttonSymbols() != QAbstractSpinBox::NoButtons) {
-        UpDown = new TSkinUpDown(WindowSkinner ? static_cast<QObject *>(WindowSkinner.data()) : window);
-        UpDown->AttachWindow(window, SkinData, WindowSkinner, Canvas);
-        UpDown->Repaint();
-    }
+    FindUpDown();
     if (!HasBorder())
         return;
     dc.save();

@@ -134,6 +134,8 @@ class TSkinUpDown : public TSkinControl {
     Q_OBJECT
 public:
     using TSkinControl::TSkinControl;
+    ~TSkinUpDown() override;
+    void AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas) override;
     bool BeforeMessage(TMessage &message) override;
     void Draw(QPainter &dc, const QRect &rect) override;
     // 1: left and right halves.
@@ -145,6 +147,8 @@ public:
 
 private:
     bool InSpinBox() const;
+    QRect ButtonAreaOf(const QRect &rect) const;
+    QPointer<TSkinProxyStyle> FStyle;
 };
 
 class TSkinTab : public TSkinControl {
@@ -204,11 +208,14 @@ class TSkinEdit : public TSkinControl {
     Q_OBJECT
 public:
     using TSkinControl::TSkinControl;
+    void AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData, QImage *canvas, bool setColour) override;
+    void AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas) override;
     void AfterMessage(TMessage &message) override;
     void Draw(QPainter &dc, const QRect &rect) override;
     QPointer<TSkinUpDown> UpDown;
 
 private:
+    void FindUpDown();
     bool HasBorder() const;
 };
 

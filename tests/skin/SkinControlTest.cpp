@@ -431,6 +431,29 @@ TEST_F(SkinnedForm, ScrollThumbsStandWhereTheBarsValuesPutThem)
     EXPECT_EQ(skin->HotPart, 0);
 }
 
+TEST_F(SkinnedForm, SpinBoxButtonsAnswerWhereTheSkinDrawsThem)
+{
+    ShowAndAttach();
+    QSpinBox *spin = form->Spin;
+    spin->setRange(0, 10);
+    spin->setValue(5);
+    TSkinUpDown *upDown = nullptr;
+    for (const QPointer<TSkinControl> &s : skinner->Skinners)
+        if (auto *u = qobject_cast<TSkinUpDown *>(s.data()); u && u->Handle == spin)
+            upDown = u;
+    ASSERT_NE(upDown, nullptr);
+    const QRect area = upDown->ButtonArea();
+    EXPECT_EQ(area.right(), spin->width() - 2);
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(area.center().x(), area.top() + 2));
+    EXPECT_EQ(spin->value(), 6);
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(area.center().x(), area.bottom() - 2));
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(area.center().x(), area.bottom() - 2));
+    EXPECT_EQ(spin->value(), 4);
+    // Left of the buttons is the edit: a click there steps nothing.
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(area.left() - 3, area.top() + 2));
+    EXPECT_EQ(spin->value(), 4);
+}
+
 TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
 {
     ShowAndAttach();
