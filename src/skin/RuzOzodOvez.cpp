@@ -3,6 +3,8 @@
 #include "skin/RadEzarArov.h"
 #include "skin/SkinControl.h"
 #include "skin/SkinManage.h"
+#include "skin/SkinMenuBar.h"
+#include "skin/SkinMenuItem.h"
 #include "skin/SkinMessages.h"
 
 #include <QAbstractScrollArea>
@@ -230,6 +232,7 @@ TRuzOzodOvez::TRuzOzodOvez(QObject *owner)
 
 TRuzOzodOvez::~TRuzOzodOvez()
 {
+    DetachMenus();
     FreeSkinners();
     FreeTitleButtons();
     delete SysMenuPopup.data();
@@ -274,6 +277,7 @@ void TRuzOzodOvez::AttachForm(TSkinData *skinData, QWidget *form)
     face.setColor(QPalette::ButtonText, ResolveColor(SkinData->Skin.ButtonTextColor));
     colour->setPalette(face);
     colour->setAutoFillBackground(true);
+    AttachMenus();
 }
 
 void TRuzOzodOvez::Attach(TSkinData *skinData)
@@ -327,6 +331,8 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
     UnicodeWindow = WindowClass.contains(QLatin1String(".UnicodeClass")) ? 1 : 0;
     if (MDIKind == 1)
         MDIMenuUpdate = SkinData->MenuUpdate ? 1 : 0;
+    if (SkinData->SkinControls.contains(xcMainMenu))
+        AttachMenuBar();
 
     // The drawn frame and menu bar are not built: every window keeps the
     // system's frame and is skinned at once.
@@ -368,6 +374,7 @@ void TRuzOzodOvez::Unskin()
 {
     if (!FAttached)
         return;
+    DetachMenus();
     delete SysMenuPopup.data();
     DetachPlain();
     FAttached = false;
@@ -591,6 +598,75 @@ bool TRuzOzodOvez::FrameWndProc(QEvent *event)
         break;
     }
     return false;
+}
+
+// ------------------------------------------------------------------ menus
+
+void TRuzOzodOvez::AttachMenus()
+{
+    if (!SkinData || !Form)
+        return;
+    const TSkinControls controls = SkinData->SkinControls;
+    if (!controls.contains(xcMainMenu) && !controls.contains(xcPopupMenu) && !controls.contains(xcMenuItem))
+        return;
+    if (!MenuStyle)
+        MenuStyle = new TSkinMenuStyle(this);
+    if (controls.contains(xcPopupMenu))
+        MenuStyle->OwnerDrawPopupMenus(Form, true);
+    if (controls.contains(xcMenuItem))
+        MenuStyle->OwnerDrawMainMenus(Form, true);
+    // The system menu's replacement is drawn as a popup menu of the form.
+    if (SysMenuPopup)
+        MenuStyle->OwnerDrawItems(SysMenuPopup, true, TMenuItemKind::PopupMenu);
+    // Menus the window makes later, Qt's context menus among them.
+    MenuStyle->WatchNewMenus(true);
+}
+
+void TRuzOzodOvez::AttachMenuBar()
+{
+    if (!SkinData || !Handle || MenuBar || MDIKind == 2)
+        return;
+    QMenuBar *bar = nullptr;
+    if (auto *main = qobject_cast<QMainWindow *>(Handle.data()))
+        bar = qobject_cast<QMenuBar *>(main->menuWidget());
+    else
+        bar = Handle->findChild<QMenuBar *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!bar)
+        return;
+    // The bar's height as the desktop lays it out.
+    MenuHeight = bar->isVisible() ? bar->height() : bar->sizeHint().height();
+    MenuBar = new TWinSkinMenu(this);
+    MenuBar->SkinData = SkinData;
+    MenuBar->Menu = Form ? bar : nullptr;
+    MenuBar->MenuHandle = bar;
+    MenuBar->LoadFromForm();
+    if (!MenuStyle)
+        MenuStyle = new TSkinMenuStyle(this);
+}
+
+void TRuzOzodOvez::DetachMenus()
+{
+    // The hot element goes before the buttons it may be one of.
+    HotObject = nullptr;
+    if (MenuBar) {
+        MenuBar->GiveMenuBack();
+        delete MenuBar;
+        MenuBar = nullptr;
+        MenuHeight = 0;
+    }
+    delete MenuStyle;
+    MenuStyle = nullptr;
+}
+
+void TRuzOzodOvez::PaintTitleButton(TWinSysButton *button, int)
+{
+    if (button && Handle)
+        Handle->update(button->Rect);
+}
+
+QPoint TRuzOzodOvez::ScreenToWindow(const QPoint &global) const
+{
+    return Handle ? Handle->mapFromGlobal(global) : global;
 }
 
 // ------------------------------------------------------------- discovery

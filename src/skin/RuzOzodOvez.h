@@ -26,8 +26,12 @@ class QTimer;
 
 namespace skin {
 
+class TNCObject;
 class TSkinControl;
 class TSkinData;
+class TSkinMenuStyle;
+class TWinSkinMenu;
+class TWinSysButton;
 
 // The window-style bits the frame analysis reads, taken from a Qt window's
 // flags and state.
@@ -175,6 +179,23 @@ public:
 
     // Where a form keeps its colour: its client area when it has one.
     static QWidget *ColorWidget(QWidget *form);
+
+    // ---- Menus: the skinned menu bar and the owner-drawn menu items.
+    // The form's menus get their measure and draw handlers.
+    void AttachMenus();
+    // The window's menu bar becomes a skinned one.
+    void AttachMenuBar();
+    // The menus get their own drawing back, the window its menu bar.
+    void DetachMenus();
+    // A caption button is painted again in the given state.
+    void PaintTitleButton(TWinSysButton *button, int frame);
+    // A point on the screen in the window's coordinates.
+    QPoint ScreenToWindow(const QPoint &global) const;
+
+    TWinSkinMenu *MenuBar = nullptr;     // none without a skinned menu bar
+    TSkinMenuStyle *MenuStyle = nullptr; // the menus' measure and draw handlers
+    TNCObject *HotObject = nullptr;      // the frame element under the mouse
+    QPointer<QMenu> TrackedMenu;         // the bar menu open
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
