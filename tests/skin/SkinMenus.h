@@ -28,7 +28,7 @@ inline const QRgb BarActive = qRgb(70, 20, 70);      // MenuBar frame 1
 inline const QRgb BarInactive = qRgb(20, 70, 70);    // MenuBar frame 2
 inline const QRgb KeyMagenta = qRgb(255, 0, 255);
 
-inline QByteArray BmpOf(const QImage &image)
+inline QByteArray MenuBmpOf(const QImage &image)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -93,7 +93,7 @@ inline QByteArray MenuSkinPackage(const MenuSkinOptions &o = {})
 {
     QByteArray ini = "[TitlebarSkin]\r\nSkinName=Menus\r\n[Personality]\r\n";
     if (o.menuBar)
-        ini += "menuBar=menubar.bmp\r\nTileMenu=0\r\nTileLeftMenu=2\r\nTileRightMenu=2\r\n";
+        ini += "menuBar=menubar.bmp\r\nTileMenu=0\r\nTileLeftMenu=5\r\nTileRightMenu=2\r\n";
     ini += "[Colours]\r\nMenu=10 60 110\r\nMenuText=" + o.menuText +
            "\r\nHilightText=255 255 0\r\nHilight=0 0 128\r\n"
            "ButtonShadow=" +
@@ -109,9 +109,9 @@ inline QByteArray MenuSkinPackage(const MenuSkinOptions &o = {})
     if (o.buttons)
         ini += "[Buttons]\r\nBitmap=menuitem.bmp\r\n";
     return skin::PackSkin({{"skin.ini", ini},
-                           {"menuitem.bmp", BmpOf(MenuItemPicture())},
-                           {"menuback.bmp", BmpOf(MenuBackgroundPicture())},
-                           {"menubar.bmp", BmpOf(MenuBarPicture())}});
+                           {"menuitem.bmp", MenuBmpOf(MenuItemPicture())},
+                           {"menuback.bmp", MenuBmpOf(MenuBackgroundPicture())},
+                           {"menubar.bmp", MenuBmpOf(MenuBarPicture())}});
 }
 
 // Hard-edged text, so that a text's pixels have exactly its colour.
@@ -133,12 +133,13 @@ public:
     }
 };
 
-// The main window's kind of form: a menu bar of top menus.
+// The main window's kind of form: a menu bar of top menus. With extras it
+// also has a top item with no caption, a hidden one and one without a menu.
 class TMenuForm : public QMainWindow {
     Q_OBJECT
     Q_PROPERTY(int Tag MEMBER Tag)
 public:
-    TMenuForm()
+    explicit TMenuForm(bool extras = false)
     {
         setObjectName("MenuForm");
         QMenuBar *bar = menuBar();
@@ -146,11 +147,20 @@ public:
         Tools->setObjectName("ToolsPopup");
         Analysis = Tools->addAction("Chord analysis...");
         More = Tools->addMenu("More");
+        More->setObjectName("MorePopup");
         More->addAction("Progressions...");
         Tools->addSeparator();
         Tools->addAction("Setup...");
-        Empty = bar->addAction(QString());
-        Go = bar->addAction("Go");
+        if (extras) {
+            Empty = bar->addAction(QString());
+            Hidden = bar->addAction("Hidden");
+            Hidden->setVisible(false);
+            Go = bar->addAction("Go");
+        } else {
+            Edit = bar->addMenu("Edit");
+            Edit->setObjectName("EditPopup");
+            Edit->addAction("Copy");
+        }
         What = bar->addMenu("?");
         What->setObjectName("WhatPopup");
         What->addAction("Help");
@@ -161,10 +171,12 @@ public:
     int Tag = 0;
     QMenu *Tools;
     QMenu *More;
+    QMenu *Edit = nullptr;
     QMenu *What;
     QAction *Analysis;
-    QAction *Empty;
-    QAction *Go;
+    QAction *Empty = nullptr;
+    QAction *Hidden = nullptr;
+    QAction *Go = nullptr;
 };
 
 inline bool HasColour(const QImage &image, QRgb colour, const QRect &area = QRect())

@@ -1,0 +1,420 @@
+// The skinned menu bar: its buttons from the window's menu bar, their
+// layout and pictures, clicks, Alt with a letter, and moving along the bar
+// with the keys and the mouse while one of its menus is open.
+#include "skin/SkinMenuBar.h"
+
+#include "SkinMenus.h"
+#include "skin/SkinManage.h"
+
+#include <QElapsedTimer>
+#include <QShortcut>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace skin;
+using namespace skintest;
+
+namespace {
+
+// Runs steps while the bar's menus are open: each step waits until the
+// open menu (the innermost) is the one it names, then acts.
+class MenuScript : public QObject {
+public:
+    struct Step {
+        QString menu;
+        std::function<void(QMenu *)> act;
+    };
+    explicit MenuScript(QList<Step> steps) : FSteps(std::move(steps))
+    {
+        connect(&FTimer, &QTimer::timeout, this, &MenuScript::Poll);
+        FTimer.start(5);
+        FClock.start();
+    }
+    bool Done() const { return FSteps.isEmpty() && !QApplication::activePopupWidget(); }
+    QStringList seen;
+
+private:
+    void Poll()
+    {
+        // A menu that never comes must not leave the test waiting in a
+        // menu's loop: everything closes and the test sees what was seen.
+        if (FClock.elapsed() > 4000) {
+            FSteps.clear();
+            while (QWidget *popup = QApplication::activePopupWidget())
+                popup->close();
+            return;
+        }
+        auto *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!open || FSteps.isEmpty() || open->objectName() != FSteps.first().menu)
+            return;
+        // A bar menu opens with its first item selected.
+        if (!open->activeAction())
+            return;
+        seen << open->objectName();
+        const Step step = FSteps.takeFirst();
+        step.act(open);
+    }
+    QList<Step> FSteps;
+    QTimer FTimer;
+    QElapsedTimer FClock;
+};
+
+void CloseAll(QMenu *)
+{
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+class MenuBar : public FreshManager {
+protected:
+    void SkinIt(bool extras = false, const MenuSkinOptions &options = {})
+    {
+        form = std::make_unique<TMenuForm>(extras);
+        StoredComponent(form.get(), TSkinData::sfMainform, true, MenuSkinPackage(options));
+        ASSERT_TRUE(ShowActive(form.get()));
+        skinner = Manager().FindSkinner(form.get());
+        ASSERT_NE(skinner, nullptr);
+        bar = skinner->MenuBar;
+        ASSERT_NE(bar, nullptr);
+        Layout();
+    }
+
+    // Paints the bar as the frame painter does, which lays its buttons out.
+    QImage Layout(int width = 0)
+    {
+        const QRect rect(0, 0, width > 0 ? width : form->width(), skinner->MenuHeight);
+        QImage image(rect.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        bar->PaintBar(painter, rect);
+        return image;
+    }
+
+    TMenuBtn *Button(const QString &caption) const
+    {
+        for (TMenuBtn *b : bar->Buttons)
+            if (b->Caption == caption)
+                return b;
+        return nullptr;
+    }
+
+    // Clicks the button and handles events until the script has run.
+    void Click(const QString &caption, MenuScript &script)
+    {
+        TMenuBtn *button = Button(caption);
+        ASSERT_NE(button, nullptr) << caption.toStdString();
+        bar->MouseDown(button->Rect.center());
+        EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+        EXPECT_TRUE(WaitFor([&] { return skinner->InMenuLoop == 0 && bar->OpenIndex() < 0; }));
+    }
+
+    CrispMenuFonts fonts;
+    std::unique_ptr<TMenuForm> form;
+    TRuzOzodOvez *skinner = nullptr;
+    TWinSkinMenu *bar = nullptr;
+};
+
+TEST_F(MenuBar, TakesTheTopItemsWithAcceleratorsAndHidesTheWindowsOwnBar)
+{
+    SkinIt(true);
+    QStringList captions;
+    for (const TMenuBtn *b : bar->Buttons)
+        captions << b->Caption;
+    EXPECT_EQ(captions, QStringList({"&Tools...", "", "&Hidden", "&Go", "?"}));
+    EXPECT_FALSE(form->menuBar()->isVisible());
+    EXPECT_GT(skinner->MenuHeight, 0);
+    EXPECT_EQ(bar->Buttons[0]->SubMenu, form->Tools);
+    EXPECT_EQ(bar->Buttons[3]->SubMenu, nullptr);
+    EXPECT_FALSE(bar->Buttons[2]->Visible);
+}
+
+TEST_F(MenuBar, AnEmptyCaptionOrAHiddenItemTakesNoSpaceAndIsNeverHit)
+{
+    SkinIt(true);
+    const QRect tools = Button("&Tools...")->Rect, go = Button("&Go")->Rect;
+    EXPECT_EQ(tools.left(), 5 + 4);
+    EXPECT_EQ(go.left(), tools.right() + 1);
+    EXPECT_TRUE(bar->Buttons[1]->Rect.isEmpty());
+    EXPECT_TRUE(bar->Buttons[2]->Rect.isEmpty());
+    for (int x = 0; x < form->width(); ++x) {
+        TMenuBtn *hit = bar->HitTest(QPoint(x, 3));
+        EXPECT_TRUE(hit != bar->Buttons[1] && hit != bar->Buttons[2]) << x;
+    }
+}
+
+struct StartCase {
+    bool element;
+    int width;
+    bool rtl;
+    int edge; // the first button's left edge, or its right edge (exclusive) from the right
+};
+
+class BarStart : public MenuBar, public testing::WithParamInterface<StartCase> {};
+
+TEST_P(BarStart, TheFirstButtonStartsAfterTheBarsMargin)
+{
+    const StartCase &c = GetParam();
+    SkinIt(false, {.menuBar = c.element});
+    if (c.rtl)
+        form->setLayoutDirection(Qt::RightToLeft);
+    Layout(c.width);
+    const QRect first = bar->Buttons[0]->Rect;
+    if (c.rtl)
+        EXPECT_EQ(c.width - (first.right() + 1), c.edge);
+    else
+        EXPECT_EQ(first.left(), c.edge);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BarStart,
+                         testing::Values(StartCase{true, 400, false, 5 + 4}, StartCase{false, 400, false, 6},
+                                         StartCase{true, 8, false, 12}, StartCase{true, 400, true, 2 + 8},
+                                         StartCase{false, 400, true, 6}));
+
+TEST_F(MenuBar, PaintsTheActiveOrInactiveFrameTheCaptionsAndTheHotButton)
+{
+    SkinIt();
+    form->Edit->setEnabled(false);
+    Layout();
+    bar->LoadFromForm();
+    QImage active = Layout();
+    EXPECT_EQ(active.pixel(active.width() - 4, 2) & 0xFFFFFF, BarActive & 0xFFFFFF);
+    EXPECT_TRUE(HasColour(active, BarTextRgb, Button("&Tools...")->Rect));
+    EXPECT_TRUE(HasColour(active, ShadowRgb, Button("&Edit")->Rect));
+    EXPECT_FALSE(HasColour(active, BarTextRgb, Button("&Edit")->Rect));
+
+    Button("?")->MouseOver();
+    EXPECT_EQ(skinner->HotObject, Button("?"));
+    const QImage hot = Layout();
+    const QRect what = Button("?")->Rect;
+    EXPECT_EQ(hot.pixel(what.left(), what.top()) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(hot.pixel(what.center().x(), what.bottom()) & 0xFFFFFF, 0xFFFFFFu);
+
+    skinner->Active = 0;
+    const QImage inactive = Layout();
+    EXPECT_EQ(inactive.pixel(inactive.width() - 4, 2) & 0xFFFFFF, BarInactive & 0xFFFFFF);
+}
+
+TEST_F(MenuBar, WithoutAPictureTheBarIsFilledWithTheMenuBarColour)
+{
+    SkinIt(false, {.menuBar = false});
+    const QImage image = Layout();
+    EXPECT_EQ(image.pixel(image.width() - 4, 2) & 0xFFFFFF, BarColourRgb & 0xFFFFFF);
+}
+
+TEST_F(MenuBar, AClickOpensTheButtonsMenuBelowItWithItsFirstItemSelected)
+{
+    SkinIt();
+    TMenuBtn *tools = Button("&Tools...");
+    QPoint at;
+    QAction *selected = nullptr;
+    int stateWhileOpen = 0, loopWhileOpen = 0;
+    MenuScript script({{"ToolsPopup", [&](QMenu *menu) {
+                            at = menu->pos();
+                            selected = menu->activeAction();
+                            stateWhileOpen = tools->State;
+                            loopWhileOpen = skinner->InMenuLoop;
+                            CloseAll(menu);
+                        }}});
+    Click("&Tools...", script);
+    EXPECT_EQ(at, form->mapToGlobal(QPoint(tools->Rect.left(), tools->Rect.bottom() + 1)));
+    EXPECT_EQ(selected, form->Analysis);
+    EXPECT_EQ(stateWhileOpen, TNCObject::StatePressed);
+    EXPECT_EQ(loopWhileOpen, 1);
+    EXPECT_EQ(skinner->TrackedMenu, form->Tools);
+    // Its items are drawn by the skin.
+    EXPECT_TRUE(skinner->MenuStyle->IsOwnerDrawn(form->Tools));
+    EXPECT_TRUE(skinner->MenuStyle->IsOwnerDrawn(form->More));
+}
+
+struct MoveCase {
+    bool rtl;
+    QString start;
+    QString select; // the item to select first, empty for the first item
+    int key;
+    QString opened;
+};
+
+void PrintTo(const MoveCase &c, std::ostream *os)
+{
+    *os << (c.rtl ? "right-to-left " : "") << c.start.toStdString() << " + key " << c.key << " -> "
+        << c.opened.toStdString();
+}
+
+class BarKeys : public MenuBar, public testing::WithParamInterface<MoveCase> {};
+
+TEST_P(BarKeys, LeftAndRightMoveAlongTheBarOrIntoASubmenu)
+{
+    const MoveCase &c = GetParam();
+    SkinIt();
+    if (c.rtl) {
+        form->setLayoutDirection(Qt::RightToLeft);
+        for (QMenu *m : form->findChildren<QMenu *>())
+            m->setLayoutDirection(Qt::RightToLeft);
+    }
+    Layout();
+    MenuScript script({{c.start + "Popup",
+                        [&](QMenu *menu) {
+                            if (!c.select.isEmpty())
+                                for (QAction *a : menu->actions())
+                                    if (a->text() == c.select)
+                                        menu->setActiveAction(a);
+                            QTest::keyClick(menu, Qt::Key(c.key));
+                        }},
+                       {c.opened + "Popup", CloseAll}});
+    const QString caption = c.start == "What" ? "?" : "&" + c.start + (c.start == "Tools" ? "..." : "");
+    Click(caption, script);
+    EXPECT_EQ(script.seen, QStringList({c.start + "Popup", c.opened + "Popup"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BarKeys,
+                         testing::Values(MoveCase{false, "Tools", "", Qt::Key_Left, "What"},
+                                         MoveCase{false, "Tools", "", Qt::Key_Right, "Edit"},
+                                         MoveCase{false, "What", "", Qt::Key_Right, "Tools"},
+                                         MoveCase{false, "Tools", "More", Qt::Key_Right, "More"},
+                                         MoveCase{true, "Tools", "", Qt::Key_Left, "Edit"},
+                                         MoveCase{true, "Tools", "", Qt::Key_Right, "What"}));
+
+TEST_F(MenuBar, LeftInASubmenuOnlyClosesTheSubmenu)
+{
+    SkinIt();
+    MenuScript script({{"ToolsPopup",
+                        [&](QMenu *menu) {
+                            menu->setActiveAction(form->More->menuAction());
+                            QTest::keyClick(menu, Qt::Key_Right);
+                        }},
+                       {"MorePopup", [](QMenu *menu) { QTest::keyClick(menu, Qt::Key_Left); }},
+                       {"ToolsPopup", CloseAll}});
+    Click("&Tools...", script);
+    EXPECT_EQ(script.seen, QStringList({"ToolsPopup", "MorePopup", "ToolsPopup"}));
+}
+
+TEST_F(MenuBar, TheMouseOverAnotherButtonOpensItsMenu)
+{
+    SkinIt();
+    QPoint over = form->mapToGlobal(Button("?")->Rect.center());
+    MenuScript script({{"ToolsPopup",
+                        [&](QMenu *menu) {
+                            // Over its own button nothing changes.
+                            QMouseEvent same(QEvent::MouseMove, QPointF(-1, -1),
+                                             QPointF(form->mapToGlobal(Button("&Tools...")->Rect.center())),
+                                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                            QApplication::sendEvent(menu, &same);
+                            EXPECT_EQ(QApplication::activePopupWidget(), menu);
+                            QMouseEvent move(QEvent::MouseMove, QPointF(-1, -1), QPointF(over), Qt::NoButton,
+                                             Qt::NoButton, Qt::NoModifier);
+                            QApplication::sendEvent(menu, &move);
+                        }},
+                       {"WhatPopup", CloseAll}});
+    Click("&Tools...", script);
+    EXPECT_EQ(script.seen, QStringList({"ToolsPopup", "WhatPopup"}));
+}
+
+TEST_F(MenuBar, AltClosesTheMenuAndOpensNothing)
+{
+    SkinIt();
+    MenuScript script({{"ToolsPopup", [](QMenu *menu) { QTest::keyClick(menu, Qt::Key_Alt); }}});
+    Click("&Tools...", script);
+    QTest::qWait(50);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(skinner->InMenuLoop, 0);
+}
+
+TEST_F(MenuBar, AltWithTheAcceleratorOpensItsMenu)
+{
+    SkinIt();
+    MenuScript script({{"ToolsPopup", CloseAll}});
+    QTest::keyClick(form.get(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_EQ(script.seen, QStringList({"ToolsPopup"}));
+    // A letter that is nobody's accelerator opens nothing.
+    EXPECT_FALSE(bar->DialogChar(u'Z'));
+}
+
+TEST_F(MenuBar, ATopItemWithoutChildrenStillTriggersAndOpensNothing)
+{
+    SkinIt(true);
+    int triggered = 0;
+    QObject::connect(form->Go, &QAction::triggered, [&] { ++triggered; });
+    EXPECT_TRUE(bar->MouseDown(Button("&Go")->Rect.center()));
+    EXPECT_TRUE(WaitFor([&] { return triggered == 1; }));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(skinner->InMenuLoop, 0);
+    EXPECT_FALSE(bar->MouseDown(QPoint(form->width() - 2, 3)));
+}
+
+TEST_F(MenuBar, ARebuildLetsGoOfTheHotButton)
+{
+    SkinIt();
+    ASSERT_TRUE(bar->MouseMove(Button("?")->Rect.center()));
+    EXPECT_EQ(skinner->HotObject, Button("?"));
+    form->Tools->setTitle("Outils...");
+    EXPECT_EQ(skinner->HotObject, nullptr);
+    EXPECT_EQ(bar->Buttons[0]->Caption, "&Outils...");
+    // The next move finds the new buttons.
+    Layout();
+    EXPECT_TRUE(bar->MouseMove(bar->Buttons[0]->Rect.center()));
+    EXPECT_EQ(skinner->HotObject, bar->Buttons[0]);
+}
+
+TEST_F(MenuBar, AMenuChangeWhileABarMenuIsOpenWaitsUntilItCloses)
+{
+    SkinIt();
+    const QList<TMenuBtn *> before = bar->Buttons;
+    QList<TMenuBtn *> during;
+    MenuScript script({{"ToolsPopup", [&](QMenu *menu) {
+                            form->What->setTitle("Aide");
+                            during = bar->Buttons;
+                            CloseAll(menu);
+                        }}});
+    Click("&Tools...", script);
+    EXPECT_EQ(during, before);
+    EXPECT_EQ(bar->Buttons.last()->Caption, "&Aide");
+}
+
+TEST_F(MenuBar, UnskinningGivesTheWindowItsMenuBarBack)
+{
+    SkinIt();
+    ASSERT_FALSE(form->menuBar()->isVisible());
+    QPointer<TRuzOzodOvez> gone = skinner;
+    form->findChild<TSkinData *>()->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return gone.isNull(); }));
+    EXPECT_TRUE(form->menuBar()->isVisible());
+    // Its own shortcuts are the bar's again: ours are gone with the buttons.
+    EXPECT_TRUE(form->findChildren<QShortcut *>().isEmpty());
+}
+
+TEST_F(MenuBar, PressReleaseAndLeaveFollowTheMouse)
+{
+    SkinIt();
+    TMenuBtn *what = Button("?"), *tools = Button("&Tools...");
+    what->MouseOver();
+    EXPECT_EQ(what->State, TNCObject::StateHot);
+    tools->MouseOver();
+    EXPECT_EQ(what->State, TNCObject::StateNormal);
+    EXPECT_EQ(skinner->HotObject, tools);
+    what->Press();
+    EXPECT_EQ(tools->State, TNCObject::StateNormal);
+    EXPECT_EQ(what->State, TNCObject::StatePressed);
+    what->Release();
+    EXPECT_EQ(what->State, TNCObject::StateHot);
+    EXPECT_EQ(skinner->HotObject, what);
+    what->Leave();
+    EXPECT_EQ(skinner->HotObject, nullptr);
+    // A hidden element keeps its state.
+    what->Visible = false;
+    what->MouseOver();
+    EXPECT_EQ(what->State, TNCObject::StateNormal);
+    EXPECT_EQ(skinner->HotObject, nullptr);
+}
+
+TEST(MenuAccelerators, EachCaptionWithoutOneGetsItsFirstFreeLetter)
+{
+    EXPECT_EQ(AutoHotkeys({"Tools...", "?"}), QStringList({"&Tools...", "?"}));
+    EXPECT_EQ(AutoHotkeys({"Tools", "Tempo", "&Time"}), QStringList({"T&ools", "T&empo", "&Time"}));
+    EXPECT_EQ(AutoHotkeys({"Save && quit", ""}), QStringList({"&Save && quit", ""}));
+}
+
+} // namespace
