@@ -31,6 +31,7 @@ constexpr int GlyphGap = 3;
 constexpr int ShortcutGap = 10;
 constexpr int EtchDepth = 4;
 constexpr int CheckMarkRoom = 15;
+constexpr int SeparatorHeight = 8;
 
 QMargins MarginsOf(const TDataSkinObject &e)
 {
@@ -315,7 +316,7 @@ void TSkinMenuStyle::MeasureHandleMenuItem(const TSkinMenuItem &item, int &width
     const TSkinData *skinData = SkinData();
     if (skinData && skinData->Skin.MenuItem)
         width += skinData->Skin.MenuItem->LeftWidth;
-    height = text.isEmpty() ? 8 : metrics.height() + 4;
+    height = text.isEmpty() ? SeparatorHeight : metrics.height() + 4;
 }
 
 QSize TSkinMenuStyle::sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
@@ -328,6 +329,10 @@ QSize TSkinMenuStyle::sizeFromContents(ContentsType type, const QStyleOption *op
         return measured;
     auto *mutableMenu = const_cast<QMenu *>(menu);
     int width = measured.width(), height = measured.height();
+    // Qt's styles give a separator two pixels, too thin for the skin's
+    // separator picture; the desktop's menus give it eight.
+    if (menuOption->menuItemType == QStyleOptionMenuItem::Separator)
+        height = std::max(height, SeparatorHeight);
     switch (FMenus.value(menu)) {
     case TMenuItemKind::MainMenu:
         MeasureMainMenuItem(ItemFromOption(*menuOption, mutableMenu), width, height);

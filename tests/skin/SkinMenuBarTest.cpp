@@ -3,6 +3,7 @@
 // with the keys and the mouse while one of its menus is open.
 #include "skin/SkinMenuBar.h"
 
+#include "MenuScript.h"
 #include "SkinMenus.h"
 #include "skin/SkinManage.h"
 
@@ -19,53 +20,9 @@ using namespace skintest;
 
 namespace {
 
-// Runs steps while the bar's menus are open: each step waits until the
-// open menu (the innermost) is the one it names, then acts.
-class MenuScript : public QObject {
-public:
-    struct Step {
-        QString menu;
-        std::function<void(QMenu *)> act;
-    };
-    explicit MenuScript(QList<Step> steps) : FSteps(std::move(steps))
-    {
-        connect(&FTimer, &QTimer::timeout, this, &MenuScript::Poll);
-        FTimer.start(5);
-        FClock.start();
-    }
-    bool Done() const { return FSteps.isEmpty() && !QApplication::activePopupWidget(); }
-    QStringList seen;
-
-private:
-    void Poll()
-    {
-        // A menu that never comes must not leave the test waiting in a
-        // menu's loop: everything closes and the test sees what was seen.
-        if (FClock.elapsed() > 4000) {
-            FSteps.clear();
-            while (QWidget *popup = QApplication::activePopupWidget())
-                popup->close();
-            return;
-        }
-        auto *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!open || FSteps.isEmpty() || open->objectName() != FSteps.first().menu)
-            return;
-        // A bar menu opens with its first item selected.
-        if (!open->activeAction())
-            return;
-        seen << open->objectName();
-        const Step step = FSteps.takeFirst();
-        step.act(open);
-    }
-    QList<Step> FSteps;
-    QTimer FTimer;
-    QElapsedTimer FClock;
-};
-
-void CloseAll(QMenu *)
+void CloseAll(QMenu *menu)
 {
-    while (QWidget *popup = QApplication::activePopupWidget())
-        popup->close();
+    MenuScript::CloseAll(menu);
 }
 
 class MenuBar : public FreshManager {

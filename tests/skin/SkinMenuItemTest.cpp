@@ -5,6 +5,7 @@
 
 #include "SkinMenus.h"
 #include "skin/SkinManage.h"
+#include "skin/SkinPackage.h"
 #include "skin/SkinPopMenu.h"
 
 #include <QLineEdit>
@@ -304,6 +305,40 @@ TEST_F(MenuItems, AToolButtonGetsAFaceOnlyWhenPressedHotOrDefault)
     QImage canvas(30, 30, QImage::Format_RGB32);
     QPainter painter(&canvas);
     EXPECT_FALSE(style->PaintToolButton(&toolBar, painter, canvas.rect(), true, false, true, false));
+}
+
+TEST_F(MenuItems, OurSkinShowsAPlainItemOnTheMenusBackgroundAndTheSelectedOneAsGlass)
+{
+    data = new TSkinData(&form);
+    data->ReadSkinStream(EmbeddedSkinStream());
+    ASSERT_TRUE(data->SkinReady());
+    skinner.SkinData = data;
+    style = std::make_unique<TSkinMenuStyle>(&skinner);
+    const TDataSkinObject &element = *data->Skin.MenuItem;
+    const QImage &faces = element.Image;
+    const int fw = faces.width() / 5;
+    ASSERT_EQ(faces.height(), 20);
+    const QRgb menu = ResolveColor(data->Skin.MenuColor).rgb() & 0xFFFFFF;
+
+    // A plain item is see-through: without a popup picture, the menu's colour.
+    EXPECT_EQ(Drawn(Item(""), {160, 20}).pixel(150, 10) & 0xFFFFFF, menu);
+    // The selected item is frame 4, its middle stretched along the item.
+    const QImage selected = Drawn(Item(""), {160, 20}, true);
+    for (int y : {5, 10, 14})
+        EXPECT_EQ(selected.pixel(150, y) & 0xFFFFFF, faces.pixel(3 * fw + fw / 2, y) & 0xFFFFFF) << y;
+    EXPECT_NE(selected.pixel(150, 10) & 0xFFFFFF, menu);
+    // A separator of eight rows: the bottom rows of frame 2, its groove.
+    const QImage separator = Drawn(Item("-"), {160, 8});
+    EXPECT_EQ(separator.pixel(80, 1) & 0xFFFFFF, menu);
+    int groove = 0;
+    for (int y = 0; y < 8; ++y) {
+        const QRgb face = faces.pixel(fw + fw / 2, 12 + y) & 0xFFFFFF;
+        if (face == 0xFF00FFu)
+            continue;
+        ++groove;
+        EXPECT_EQ(separator.pixel(80, y) & 0xFFFFFF, face) << y;
+    }
+    EXPECT_GE(groove, 2);
 }
 
 // ---------------------------------------------------------------------------

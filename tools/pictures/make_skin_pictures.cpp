@@ -824,20 +824,30 @@ QImage HeaderButtons()
     return SideBySide(Frames(5, [&](int i) { return Key(40, 20, looks[i - 1], i == 5, 2); }));
 }
 
-// The highlight of a menu item: green-tinted glass.
+// A menu item's five faces: 1 a plain item, see-through so the popup's own
+// background shows; 2 a separator, a groove in its bottom rows; 3 unused;
+// 4 the selected item, green-tinted glass; 5 the same, pressed.
 QImage MenuItems()
 {
     return SideBySide(Frames(5, [](int i) {
         return Keyed(
             Painted(40, 20,
                     [i](QPainter &p) {
+                        if (i == 2) {
+                            p.setBrush(Ink);
+                            p.drawRect(QRectF(2, 16, 36, 1));
+                            p.setBrush(QColor(72, 76, 82));
+                            p.drawRect(QRectF(2, 17, 36, 1));
+                            return;
+                        }
+                        if (i != 4 && i != 5)
+                            return;
                         const QRectF r(0.5, 0.5, 39, 19);
-                        const bool dim = i == 3;
-                        p.setBrush(dim ? QColor(70, 72, 76) : LedDeep);
+                        p.setBrush(LedDeep);
                         p.drawRoundedRect(r, 3, 3);
                         QLinearGradient g(0, 0, 0, 20);
-                        g.setColorAt(0, dim ? QColor(84, 86, 90) : i == 2 ? QColor(70, 170, 104) : QColor(52, 140, 82));
-                        g.setColorAt(1, dim ? QColor(62, 64, 68) : i == 5 ? QColor(20, 84, 44) : QColor(30, 104, 56));
+                        g.setColorAt(0, QColor(52, 140, 82));
+                        g.setColorAt(1, i == 5 ? QColor(20, 84, 44) : QColor(30, 104, 56));
                         p.setBrush(g);
                         p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 2, 2);
                         p.setBrush(QColor(255, 255, 255, 30));
