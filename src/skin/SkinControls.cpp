@@ -1479,6 +1479,9 @@ bool TSkinScrollbar::BeforeMessage(TMessage &message)
     auto *bar = qobject_cast<QScrollBar *>(message.Target);
     if (!bar || !FBars.contains(bar))
         return TSkinControl::BeforeMessage(message);
+    // A press whose release went elsewhere has ended too.
+    if (HotPart != 0 && message.Msg != WM_LBUTTONDOWN && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        HotPart = 0;
     switch (message.Msg) {
     case WM_PAINT:
         if (!SkinReady())

@@ -242,6 +242,11 @@ TEST_F(SkinnedForm, APushButtonShowsTheFrameOfItsState)
     QTest::mouseRelease(b, Qt::LeftButton, {}, {10, 10});
     EXPECT_EQ(clicked.count(), 1);
 
+    // A right click neither presses nor clicks it.
+    QTest::mouseClick(b, Qt::RightButton, {}, {10, 10});
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(Hex(PixelOf(b, {1, 1})), frame(4));
+
     // Let go outside, the press is cancelled.
     QTest::mousePress(b, Qt::LeftButton, {}, {10, 10});
     QTest::mouseRelease(b, Qt::LeftButton, {}, {200, 10});
@@ -422,7 +427,16 @@ TEST_F(SkinnedForm, ScrollThumbsStandWhereTheBarsValuesPutThem)
     EXPECT_EQ(skin->HotPart, 0);
     bar->show();
     QTest::mouseRelease(bar, Qt::LeftButton, {}, {100, 8});
+    // Or when it loses the mouse.
+    bar->setValue(0);
+    QTest::mousePress(bar, Qt::LeftButton, {}, {30, 8});
+    ASSERT_EQ(skin->HotPart, 5);
+    // The release goes to another widget: the bar no longer holds the mouse.
+    QTest::mouseRelease(form->Edit, Qt::LeftButton, {}, {5, 5});
+    bar->grab();
+    EXPECT_EQ(skin->HotPart, 0);
     // The left arrow, pressed, shows its pressed frame while held.
+    bar->setValue(50);
     const int before = bar->value();
     QTest::mousePress(bar, Qt::LeftButton, {}, {4, 8});
     EXPECT_EQ(skin->HotPart, 1);
