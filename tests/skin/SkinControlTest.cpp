@@ -6,6 +6,7 @@
 #include "skin/SkinControls.h"
 #include "skin/SkinMessages.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
 #include <QEnterEvent>
@@ -342,6 +343,15 @@ TEST_F(SkinnedForm, ALeftHandComboBoxDrawsItsButtonMirrored)
     form->Combo->setLayoutDirection(Qt::LeftToRight);
     const QRect right = combo->ButtonRect(form->Combo->rect());
     EXPECT_EQ(Hex(PixelOf(form->Combo, {right.left() + 1, right.top() + 1})), Hex(ComboLeft(1)));
+
+    // A click on the button opens the list; Escape closes it and the button
+    // is no longer drawn pressed.
+    QTest::mouseClick(form->Combo, Qt::LeftButton, {}, right.center());
+    ASSERT_TRUE(WaitFor([&] { return form->Combo->view()->isVisible(); }));
+    QTest::keyClick(form->Combo->view(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !form->Combo->view()->isVisible(); }));
+    EXPECT_NE(combo->ButtonFrame(), 2);
+    EXPECT_EQ(form->Combo->currentIndex(), 0);
 }
 
 TEST_F(SkinnedForm, StatusPanelsAndTheGroupBoxAreDrawnFromTheSkin)
