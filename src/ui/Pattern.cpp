@@ -389,6 +389,21 @@ void TPatternFileDialog::SetChooser(TChooser chooser)
 // ---------------------------------------------------------------------------
 // Creation
 
+namespace {
+
+void SetTexts(TFrmPattern &form, const TLanguageTexts &texts)
+{
+    form.setWindowTitle(QString::fromUtf8(texts.caption));
+    form.Label1->setText(QString::fromUtf8(texts.label1));
+    form.BtnPlay->setCaption(QString::fromUtf8(texts.play));
+    SetHint(form.BtnOpen, QString::fromUtf8(texts.open));
+    SetHint(form.BtnSave, QString::fromUtf8(texts.save));
+    SetHint(form.BtnSaveMidi, QString::fromUtf8(texts.saveMidi));
+    SetHint(form.BtnClear, QString::fromUtf8(texts.clear));
+}
+
+} // namespace
+
 TFrmPattern::TFrmPattern(TFormMain *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint), FFormMain(mainWindow)
 {
@@ -403,6 +418,9 @@ TFrmPattern::TFrmPattern(TFormMain *mainWindow)
     CreatePopupMenu();
     StyleComponents();
     ConnectEvents();
+    // The editor's own texts, which a language other than English or French
+    // leaves in place.
+    SetTexts(*this, English);
 
     ui::InstallHelpKey(this, PatternHelpContext);
 
@@ -649,14 +667,7 @@ void TFrmPattern::ApplyLanguage()
 {
     if (model::Language != 1 && model::Language != 2)
         return;
-    const TLanguageTexts &texts = model::Language == 1 ? English : French;
-    setWindowTitle(QString::fromUtf8(texts.caption));
-    Label1->setText(QString::fromUtf8(texts.label1));
-    BtnPlay->setCaption(QString::fromUtf8(texts.play));
-    SetHint(BtnOpen, QString::fromUtf8(texts.open));
-    SetHint(BtnSave, QString::fromUtf8(texts.save));
-    SetHint(BtnSaveMidi, QString::fromUtf8(texts.saveMidi));
-    SetHint(BtnClear, QString::fromUtf8(texts.clear));
+    SetTexts(*this, model::Language == 1 ? English : French);
 }
 
 void TFrmPattern::showEvent(QShowEvent *event)
