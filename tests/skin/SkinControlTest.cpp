@@ -9,7 +9,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QEnterEvent>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
@@ -585,6 +587,32 @@ TEST_F(SkinnedForm, AMessageBoxButtonIsSkinnedAndStillAnswers)
     QTest::mouseClick(no, Qt::LeftButton, {}, {5, 5});
     ASSERT_TRUE(WaitFor([&] { return !box.isVisible(); }));
     EXPECT_EQ(box.result(), QMessageBox::No);
+    delete d;
+}
+
+TEST_F(SkinnedForm, AStandardFileDialogIsSkinnedTypedInAndCancelled)
+{
+    TSkinManage &manager = Manager();
+    manager.InstallHook();
+    auto *d = StoredComponent(nullptr, TSkinData::sfMainform, true, ControlSkinPackage());
+    QFileDialog dialog(nullptr, "Picture", QDir::tempPath(), "Pictures (*.bmp *.jpg)");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(WaitFor([&] { return manager.FindSkinner(&dialog) != nullptr; }));
+    TRuzOzodOvez *s = manager.FindSkinner(&dialog);
+    EXPECT_EQ(s->Form, nullptr);
+    EXPECT_FALSE(s->Skinners.isEmpty());
+    auto *name = dialog.findChild<QLineEdit *>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    EXPECT_NE(s->FindSkinner(name), nullptr);
+    QTest::keyClicks(name, "nothing-here.bmp");
+    EXPECT_EQ(name->text(), "nothing-here.bmp");
+    dialog.grab();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
     delete d;
 }
 
