@@ -2,6 +2,7 @@
 
 #include "skin/RadEzarArov.h"
 #include "skin/SkinControl.h"
+#include "skin/SkinFrame.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinMenuBar.h"
 #include "skin/SkinMenuItem.h"
@@ -334,9 +335,13 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
     if (SkinData->SkinControls.contains(xcMainMenu))
         AttachMenuBar();
 
-    // The drawn frame and menu bar are not built: every window keeps the
-    // system's frame and is skinned at once.
-    State = StateSkinned;
+    // A window whose frame the skin draws is skinned at its first layout,
+    // where it also loses the system's frame: a window must not lose its
+    // native window inside the activation that skins it.
+    if (SkinMainMenu)
+        LayoutBorders();
+    else
+        State = StateSkinned;
 
     Handle->installEventFilter(this);
     // The manager frees a skinner whose window has gone at its next purge.
@@ -376,6 +381,8 @@ void TRuzOzodOvez::Unskin()
         return;
     DetachMenus();
     delete SysMenuPopup.data();
+    if (SkinMainMenu)
+        UnskinFrame();
     DetachPlain();
     FAttached = false;
     if (Handle)
@@ -387,8 +394,6 @@ void TRuzOzodOvez::Invalidate(QWidget *window)
     if (window)
         window->update();
 }
-
-void TRuzOzodOvez::FreeTitleButtons() {}
 
 void TRuzOzodOvez::LayoutBorders()
 {
@@ -406,6 +411,7 @@ void TRuzOzodOvez::LayoutBorders()
     }
     FreeTitleButtons();
     TitleButtonCount = int(skin.TitleButtons.size());
+    MakeTitleButtons();
     // A caption button that shows the window's icon takes the icon when the
     // skin draws none of its own.
     for (const auto &button : skin.TitleButtons) {
@@ -426,20 +432,14 @@ void TRuzOzodOvez::Reskin()
     for (const QPointer<TSkinControl> &skinner : std::as_const(Skinners))
         if (skinner)
             skinner->Refresh();
+    if (SkinMainMenu) {
+        // The new skin's borders around the same client, and its outline.
+        FitWindow(true);
+        UpdateRegion();
+    }
     State = StateSkinned;
     Invalidate(Handle);
 }
-
-void TRuzOzodOvez::SetFrameStyles(bool) {}
-
-void TRuzOzodOvez::RedrawFrame()
-{
-    Invalidate(Handle);
-}
-
-void TRuzOzodOvez::UpdateRegion() {}
-
-void TRuzOzodOvez::DropRegion() {}
 
 void TRuzOzodOvez::LoadIcon(QImage &bitmap)
 {
@@ -534,7 +534,10 @@ QString TRuzOzodOvez::ReadClassName(const QWidget *window) const
 
 void TRuzOzodOvez::HoverTimerTick()
 {
-    if (InMenuLoop || Form || !HotControl)
+    if (InMenuLoop)
+        return;
+    FrameHoverTick();
+    if (Form || !HotControl)
         return;
     QWidget *control = HotControl->Window();
     if (!control) {
@@ -567,6 +570,8 @@ bool TRuzOzodOvez::FrameWndProc(QEvent *event)
     }
     if (type == SkinMsgStart) {
         FirstLayoutSeen = 1;
+        if (SkinMainMenu)
+            FirstLayout();
         State = StateSkinned;
         if (HoverTimer)
             HoverTimer->start();
@@ -597,7 +602,7 @@ bool TRuzOzodOvez::FrameWndProc(QEvent *event)
     default:
         break;
     }
-    return false;
+    return SkinMainMenu ? FrameEvent(event) : false;
 }
 
 // ------------------------------------------------------------------ menus

@@ -13,15 +13,22 @@
 #include <QFont>
 #include <QImage>
 #include <QList>
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 class QMenu;
+class QPainter;
 class QTimer;
 
 namespace skin {
@@ -96,7 +103,7 @@ public:
     void RedrawFrame();
     void UpdateRegion();
     void DropRegion();
-    bool HasRegion() const { return false; }
+    bool HasRegion() const { return RegionSet != 0; }
 
     void LoadCaptionFont();
     void LoadIcon(QImage &bitmap);
@@ -197,6 +204,59 @@ public:
     TNCObject *HotObject = nullptr;      // the frame element under the mouse
     QPointer<QMenu> TrackedMenu;         // the bar menu open
 
+    // ---- The drawn frame (SkinFrame.cpp: painting and region;
+    // SkinFrameProc.cpp: the frame's events, caption buttons, system menu) ----
+
+    // Frame states besides the life states: a re-skin and the first layout.
+    enum { StateReskin = 3, StateFirstLayout = 5 };
+    // Where a point of the window lies, as the frame's mouse handling sees it.
+    enum THitTest { HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTMENU = 5 };
+
+    // The frame around the client: the borders, the menu bar under the top.
+    QMargins FrameMargins() const;
+    // Sets the window's fixed size so that its client keeps its size inside
+    // the frame; FromClient takes the client's present size, otherwise the
+    // size it had under the system's frame.
+    void FitWindow(bool fromClient);
+    void MakeTitleButtons();
+
+    void PaintNonClient(QPainter &dc);
+    void PaintTitleBar(QPainter &dc);
+    void PaintCaptionText(QPainter &canvas, const QRect &area);
+    void LayoutTitleButtons();
+    void PaintTitleButtons(QPainter &canvas);
+    bool IsTitleButtonVisible(int index);
+    void PaintBorder(int piece, const QRect &rect, QPainter &dc);
+    // The region of the window's outline at its present size.
+    QRegion BuildRegion();
+
+    int HitTest(const QPoint &point) const;
+    TWinSysButton *HitTitleButton(const QPoint &point) const;
+    void DoTitleButtonAction(int x, int y);
+    void ToggleMaximize();
+    void RestoreWindow();
+    void ToggleMinimize();
+    void ShowSysMenu(const QPoint &global);
+    // The frame's share of the window's events; true when it took the event.
+    bool FrameEvent(QEvent *event);
+    void FirstLayout();
+    void FrameHoverTick();
+    void UnskinFrame();
+
+    std::vector<std::unique_ptr<TWinSysButton>> SysButtons;
+    QRect CaptionRect;
+    int RightButtonsLeft = 0;
+    uint8_t RegionSet = 0;
+    QRegion Region;
+    int WindowWidth = 0;
+    int WindowHeight = 0;
+    int RegionWidth = 0;
+    int RegionHeight = 0;
+    uint32_t LastMenuTick = 0;
+    // True while the window follows the mouse after a caption press that the
+    // window system would not turn into a move.
+    bool Dragging() const { return FDragging; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -205,6 +265,33 @@ private:
     void DetachPlain();
     bool Attached() const { return FAttached; }
     bool FAttached = false;
+
+    // ---- The drawn frame
+    void ShowInPlace(Qt::WindowFlags flags);
+    void DropHotObject();
+    void StartCaptionMove(const QPoint &global);
+
+    // What the window was before its frame was taken over.
+    struct TFrameSaved {
+        bool Saved = false;
+        Qt::WindowFlags Flags;
+        QMargins Margins;
+        QSize MinimumSize, MaximumSize, Size;
+        bool MouseTracking = false;
+        QRegion Mask;
+    } FSaved;
+    // The border pictures at the size and in the state last painted.
+    struct TPieceCache {
+        QSize Size;
+        int Frame = 0;
+        QImage Image;
+    };
+    std::array<TPieceCache, 4> FPieces;
+    bool FMenuShown = false;
+    bool FPainting = false;
+    // A caption drag that the window system refused to carry out.
+    bool FDragging = false;
+    QPoint FDragOffset;
 };
 
 } // namespace skin

@@ -36,6 +36,8 @@ protected:
         ASSERT_NE(skinner, nullptr);
         bar = skinner->MenuBar;
         ASSERT_NE(bar, nullptr);
+        // The window takes its skinned frame at its first layout.
+        ASSERT_TRUE(WaitFor([&] { return skinner->FirstLayoutSeen && form->isActiveWindow(); }));
         Layout();
     }
 

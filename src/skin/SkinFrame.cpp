@@ -1,0 +1,546 @@
+// The skinned frame's painting and outline, and the window changes that put
+// the frame in place of the system's: a frameless window whose contents
+// margins hold the borders, the caption and the menu bar.
+#include "skin/SkinFrame.h"
+
+#include "skin/BitmapHelpers.h"
+#include "skin/RadEzarArov.h"
+#include "skin/RuzOzodOvez.h"
+#include "skin/SkinDraw.h"
+#include "skin/SkinManage.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace skin {
+
+int ClampedFrame(int frame, int frameCount)
+{
+    return std::clamp(frame, 1, std::max(frameCount, 1));
+}
+
+// ---------------------------------------------------------------------------
+// Caption buttons
+
+void TRuzOzodOvez::MakeTitleButtons()
+{
+    FPieces = {};
+    if (!SkinData)
+        return;
+    for (const auto &element : SkinData->Skin.TitleButtons)
+        SysButtons.push_back(std::make_unique<TWinSysButton>(this, element.get()));
+}
+
+void TRuzOzodOvez::FreeTitleButtons()
+{
+    if (dynamic_cast<TWinSysButton *>(HotObject))
+        HotObject = nullptr;
+    SysButtons.clear();
+}
+
+bool TRuzOzodOvez::IsTitleButtonVisible(int index)
+{
+    if (index < 0 || index >= int(SysButtons.size()))
+        return false;
+    TWinSysButton &button = *SysButtons[size_t(index)];
+    const TDataSkinSysButton &e = *button.Element;
+    const int s = ShowState;
+    const bool a = Active != 0;
+    const bool maxBox = FrameIcons & fiMaximize, minBox = FrameIcons & fiMinimize, sysMenu = FrameIcons & fiSysMenu;
+    // Child windows inside a multiple-document frame are not built here: no
+    // window is such a frame.
+    const bool mdiChildMaximized = false;
+    bool c1 = false;
+    switch (e.Visibility) {
+    case 0:
+        c1 = e.Action != 0 || sysMenu;
+        break;
+    case 1:
+        c1 = s == 1;
+        break;
+    case 2:
+        c1 = s != 1;
+        break;
+    case 3:
+        c1 = a;
+        break;
+    case 4:
+        c1 = !a;
+        break;
+    case 6:
+        c1 = maxBox && sysMenu;
+        break;
+    case 7:
+        c1 = !maxBox;
+        break;
+    case 8:
+        c1 = minBox && sysMenu;
+        break;
+    case 9:
+        c1 = !minBox;
+        break;
+    case 100:
+        c1 = mdiChildMaximized && MenuHeight > 0;
+        break;
+    default:
+        c1 = e.Visibility >= 200 && e.Visibility <= 2000;
+        break;
+    }
+    bool c2 = false;
+    switch (e.Visibility1) {
+    case 0:
+        c2 = true;
+        break;
+    case 1:
+        c2 = s == 1;
+        break;
+    case 2:
+        c2 = s != 1;
+        break;
+    case 3:
+        c2 = a;
+        break;
+    case 4:
+        c2 = !a;
+        break;
+    case 6:
+        c2 = maxBox;
+        break;
+    case 7:
+        c2 = !maxBox;
+        break;
+    case 8:
+        c2 = minBox;
+        break;
+    case 9:
+        c2 = !minBox;
+        break;
+    case 100:
+        c2 = c1;
+        break;
+    default:
+        c2 = e.Visibility1 >= 200 && e.Visibility1 <= 2000;
+        break;
+    }
+    bool visible = c1 && c2;
+    if ((e.Action == 1 && !maxBox) || (e.Action == 2 && !minBox) ||
+        ((e.Action == 3 || e.Action == 11 || e.Action == 12) && FrameKind == fkDialog))
+        visible = false;
+    button.Visible = visible;
+    return visible;
+}
+
+void TRuzOzodOvez::LayoutTitleButtons()
+{
+    int rightmost = 0;
+    for (size_t i = 0; i < SysButtons.size(); ++i) {
+        TWinSysButton &button = *SysButtons[i];
+        const TDataSkinSysButton &e = *button.Element;
+        if (!IsTitleButtonVisible(int(i)) || e.Image.isNull())
+            continue;
+        const int w = e.FrameCount > 0 ? e.Image.width() / e.FrameCount : e.Image.width();
+        const int h = e.Image.height();
+        QRect r(0, 0, w, h);
+        switch (e.Align) {
+        case 0:
+            r.moveTo(e.XCoord, e.YCoord);
+            break;
+        case 1:
+            r.moveTo(WindowWidth - e.XCoord, e.YCoord);
+            rightmost = std::max(rightmost, r.left());
+            break;
+        case 2:
+        case 8:
+            r.moveTo(CaptionRect.left() - w - e.XCoord, e.YCoord);
+            break;
+        case 3:
+        case 9:
+            r.moveTo(CaptionRect.right() + 1 + e.XCoord, e.YCoord);
+            break;
+        case 100: {
+            const int barLeft = SkinData && SkinData->Skin.MenuBar ? SkinData->Skin.MenuBar->LeftWidth : 0;
+            const int y = (MenuHeight - h) / 2 + BorderTop;
+            const int x =
+                LeftScrollBar ? e.XCoord + BorderLeft + barLeft : WindowWidth - e.XCoord - BorderRight - barLeft;
+            r.moveTo(x, y);
+            break;
+        }
+        default:
+            break;
+        }
+        button.Rect = r;
+    }
+    if (rightmost > 0)
+        RightButtonsLeft = rightmost;
+}
+
+void TRuzOzodOvez::PaintTitleButtons(QPainter &canvas)
+{
+    for (const auto &button : SysButtons) {
+        const TDataSkinSysButton &e = *button->Element;
+        if (!button->Visible || e.Image.isNull() || e.Visibility == 100)
+            continue;
+        // The picture follows the mouse: the pressed and hot frames while the
+        // button is, the inactive one otherwise.
+        int frame = button->State == 2 || button->State == 3 ? button->State : Active ? 1 : 4;
+        if (e.FrameCount < 4 && frame == 4)
+            frame = 1;
+        frame = ClampedFrame(frame, e.FrameCount);
+        if (e.Action == 3 || e.Action == 11)
+            canvas.drawImage(button->Rect.topLeft(), IconBitmap.isNull() ? e.Image : IconBitmap);
+        else
+            DrawImageFrame(canvas, button->Rect, e.Image, 1, e.FrameCount, frame);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+QMargins TRuzOzodOvez::FrameMargins() const
+{
+    return QMargins(BorderLeft, BorderTop + MenuHeight, BorderRight, BorderBottom);
+}
+
+void TRuzOzodOvez::PaintBorder(int piece, const QRect &rect, QPainter &dc)
+{
+    if (IsInverted(rect) || rect.isEmpty() || !SkinData || piece < 1 || piece > 4)
+        return;
+    const TSkin &skin = SkinData->Skin;
+    const TDataSkinBorder *elements[] = {skin.LeftBorder.get(), skin.RightBorder.get(), skin.TopBorder.get(),
+                                         skin.BottomBorder.get()};
+    const TDataSkinBorder &e = *elements[piece - 1];
+    const int frame = (Active != 0 || e.FrameCount == 1) ? 1 : 2;
+    // A border is the same picture until the window's size or activation
+    // changes: it is built once for both.
+    TPieceCache &cache = FPieces[size_t(piece - 1)];
+    if (cache.Size != rect.size() || cache.Frame != frame || cache.Image.isNull()) {
+        cache.Image = MakeFramedBitmap(QRect(QPoint(0, 0), rect.size()), e.Image,
+                                       QMargins(e.LeftWidth, e.TopHeight, e.RightWidth, e.BottomHeight),
+                                       piece >= 3 ? 1 : 0, e.Tile != 1 ? 1 : 0, e.FrameCount, frame);
+        cache.Size = rect.size();
+        cache.Frame = frame;
+    }
+    if (!cache.Image.isNull())
+        dc.drawImage(rect.topLeft(), cache.Image);
+}
+
+void TRuzOzodOvez::PaintNonClient(QPainter &dc)
+{
+    if ((State != StateSkinned && State != StateReskin) || FrameKind == fkPopup || (MDIKind == 2 && ShowState != 0) ||
+        !Handle || !SkinData || !SkinData->NCPaint)
+        return;
+    WindowRect = Handle->frameGeometry();
+    const int w = Handle->width(), h = Handle->height();
+    WindowWidth = w;
+    WindowHeight = h;
+    try {
+        PaintBorder(1, WinRect(0, 0, BorderLeft, h), dc);
+        PaintBorder(2, WinRect(w - BorderRight, 0, w, h), dc);
+        PaintBorder(4, WinRect(BorderLeft, h - BorderBottom, w - BorderRight, h), dc);
+        PaintTitleBar(dc);
+        if (MenuBar && MenuHeight > 0)
+            MenuBar->PaintBar(dc, WinRect(BorderLeft, BorderTop, w - BorderRight, BorderTop + MenuHeight));
+    } catch (...) {
+        // A frame that cannot be drawn must not take the window down.
+    }
+}
+
+void TRuzOzodOvez::PaintTitleBar(QPainter &dc)
+{
+    if (WindowWidth <= 0 || BorderTop <= 0)
+        return;
+    if (TitleBitmap.size() != QSize(WindowWidth, BorderTop))
+        TitleBitmap = QImage(WindowWidth, BorderTop, QImage::Format_RGB32);
+    {
+        QPainter p(&TitleBitmap);
+        // Under the title lie the tops of the side borders.
+        PaintBorder(1, WinRect(0, 0, BorderLeft, WindowHeight), p);
+        PaintBorder(2, WinRect(WindowWidth - BorderRight, 0, WindowWidth, WindowHeight), p);
+        const QRect area = WinRect(BorderLeft, 0, WindowWidth - BorderRight, BorderTop);
+        PaintBorder(3, area, p);
+        PaintCaptionText(p, area);
+        LayoutTitleButtons();
+        PaintTitleButtons(p);
+    }
+    dc.drawImage(0, 0, TitleBitmap);
+}
+
+void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
+{
+    if (!SkinData)
+        return;
+    const TSkin &skin = SkinData->Skin;
+    const TDataSkinTitle &title = *skin.TitleData;
+    CaptionSuffix = QStringLiteral(" ");
+    const QString text = CaptionText + ReadWindowText(Handle) + CaptionSuffix;
+    canvas.save();
+    canvas.setFont(CaptionFont);
+    canvas.setBackgroundMode(Qt::TransparentMode);
+    canvas.setPen(ResolveColor(Active ? skin.TitleTextActiveColor : skin.TitleTextNoActiveColor));
+
+    QRect t = area;
+    SkinDrawText(canvas, text, t, DT_CALCRECT | DT_NOCLIP);
+    t.setRight(t.right() + title.TXTBackleft + title.TXTBackRight);
+    int dx = 0;
+    const int alignRight = area.width() - title.TextRightClip() - t.width();
+    switch (LeftScrollBar ? 2 : title.TextAlignment) {
+    case 0:
+        dx = title.TextShift();
+        break;
+    case 1:
+        dx = (area.width() - t.width()) / 2;
+        break;
+    case 2:
+        dx = alignRight;
+        break;
+    default:
+        dx = 0;
+        break;
+    }
+    const int dy = (area.height() - t.height()) / 2 + title.TextShiftVert() / 2;
+    t.translate(dx, dy);
+    if (OldStyle & WS_POPUP) {
+        if (RightButtonsLeft > 5 && RightButtonsLeft - 5 < t.right() + 1)
+            t.setRight(RightButtonsLeft - 5 - 1);
+    } else {
+        t.setRight(std::min(t.right(), area.right() - title.TextRightClip()));
+    }
+    if (FrameKind == fkDialog && title.TextAlignment == 0)
+        t.setLeft(t.left() - 16);
+    CaptionRect = t;
+    if (!title.Image.isNull())
+        DrawStrip(canvas, WinRect(t.left(), area.top(), t.right() + 1, area.bottom() + 1), title.Image, 1, 1, 2,
+                  Active ? 1 : 2, QMargins(title.TXTBackleft, 0, title.TXTBackRight, 0));
+    t.setLeft(t.left() + title.TXTBackleft);
+    t.setRight(t.right() - title.TXTBackRight);
+    SkinDrawText(canvas, text, t, DT_SINGLELINE | DT_END_ELLIPSIS | (LeftScrollBar ? unsigned(DT_RIGHT) : 0u));
+    canvas.restore();
+}
+
+// ---------------------------------------------------------------------------
+// The outline
+
+QRegion TRuzOzodOvez::BuildRegion()
+{
+    const int w = Handle->width(), h = Handle->height();
+    const TSkin &skin = SkinData->Skin;
+    if (!skin.LeftBorder->Trans && !skin.RightBorder->Trans && !skin.TopBorder->Trans && !skin.BottomBorder->Trans)
+        return QRegion(0, 0, w, h);
+    QRegion region(WinRect(BorderLeft, BorderTop, w - BorderRight, h - BorderBottom));
+    if (FrameKind == fkPopup)
+        return region;
+    // A side keeps only its pixels that are not magenta.
+    const auto shaped = [this](int piece, const QRect &rect) {
+        QImage bitmap(rect.size(), QImage::Format_RGB32);
+        bitmap.fill(KeyColour);
+        QPainter p(&bitmap);
+        PaintBorder(piece, QRect(QPoint(0, 0), rect.size()), p);
+        p.end();
+        return BitmapToRegion(bitmap, rect.left(), rect.top(), KeyColour, 1, 1, 1);
+    };
+    const QRect left = WinRect(0, 0, BorderLeft, h), right = WinRect(w - BorderRight, 0, w, h),
+                bottom = WinRect(BorderLeft, h - BorderBottom, w - BorderRight, h),
+                top = WinRect(BorderLeft, 0, w - BorderRight, BorderTop);
+    QRegion leftRegion =
+        skin.LeftBorder->Trans == 1 && h > 1 && !left.isEmpty() ? shaped(1, left) : QRegion(left.normalized());
+    QRegion rightRegion =
+        skin.RightBorder->Trans == 1 && h > 1 && !right.isEmpty() ? shaped(2, right) : QRegion(right.normalized());
+    QRegion bottomRegion = skin.BottomBorder->Trans == 1 && BorderBottom >= 2 && !bottom.isEmpty()
+                               ? shaped(4, bottom)
+                               : QRegion(bottom.normalized());
+    QRegion topRegion;
+    if (skin.TopBorder->Trans == 1 && BorderTop > 1 && !top.isEmpty()) {
+        if (!TitleBitmap.isNull() && TitleBitmap.width() == w && TitleBitmap.height() == BorderTop)
+            topRegion = BitmapToRegion(TitleBitmap.copy(top), top.left(), 0, KeyColour, 1, 1, 1);
+        else
+            topRegion = shaped(3, top);
+    } else {
+        topRegion = QRegion(top.normalized());
+    }
+    return region.united(topRegion.united(bottomRegion).united(leftRegion.united(rightRegion)));
+}
+
+void TRuzOzodOvez::UpdateRegion()
+{
+    if (State == StateDestroyed || !Handle || !SkinData || Handle->size().isEmpty() || (MDIKind == 2 && ShowState != 0))
+        return;
+    const QSize size = Handle->size();
+    if (RegionSet && size == QSize(RegionWidth, RegionHeight) && MDIKind != 2 && State != StateReskin)
+        return;
+    RegionWidth = size.width();
+    RegionHeight = size.height();
+    Region = BuildRegion();
+    Handle->setMask(Region);
+    RegionSet = 1;
+}
+
+void TRuzOzodOvez::DropRegion()
+{
+    if (!RegionSet)
+        return;
+    TitleBitmap = QImage();
+    Region = QRegion();
+    if (Handle)
+        Handle->clearMask();
+    RegionSet = 0;
+    RegionWidth = RegionHeight = 0;
+}
+
+// ---------------------------------------------------------------------------
+// The window around the frame
+
+void TRuzOzodOvez::ShowInPlace(Qt::WindowFlags flags)
+{
+    if (!Handle || Handle->windowFlags() == flags)
+        return;
+    // A change of flags hides the window: it comes back where it was, and
+    // active when it was.
+    const QPoint pos = Handle->pos();
+    const bool visible = Handle->isVisible();
+    const bool active = Handle->isActiveWindow();
+    Handle->setWindowFlags(flags);
+    Handle->move(pos);
+    if (visible) {
+        Handle->show();
+        // Asked once the new native window is up.
+        if (active)
+            QTimer::singleShot(0, Handle, [window = Handle] {
+                if (!window || !window->isVisible())
+                    return;
+                // The window system may give the new native window the focus
+                // before Qt's widgets take it as their active window.
+                if (QGuiApplication::focusWindow() == window->windowHandle() && !window->isActiveWindow())
+                    QApplication::setActiveWindow(window);
+                else
+                    window->activateWindow();
+            });
+    }
+}
+
+void TRuzOzodOvez::SetFrameStyles(bool on)
+{
+    if (MDIKind == 2 && SkinManager && SkinManager->MaximizedState && !on)
+        return;
+    CaptionsOn = on ? 1 : 0;
+    if (!Handle)
+        return;
+    if (!on) {
+        if (!FSaved.Saved) {
+            FSaved.Saved = true;
+            FSaved.Flags = Handle->windowFlags();
+            FSaved.Margins = Handle->contentsMargins();
+            FSaved.MinimumSize = Handle->minimumSize();
+            FSaved.MaximumSize = Handle->maximumSize();
+            FSaved.MouseTracking = Handle->hasMouseTracking();
+            FSaved.Mask = Handle->mask();
+        }
+        if (!OwnerWindow && MDIKind != 2)
+            FrameIcons |= fiNoCaption;
+        // The frame is ours: the window system draws none, and the mouse
+        // moving over the frame is seen without a button held.
+        ShowInPlace(FSaved.Flags | Qt::FramelessWindowHint);
+        Handle->setMouseTracking(true);
+    } else if (FSaved.Saved) {
+        FrameIcons &= uint8_t(~fiNoCaption);
+        ShowInPlace(FSaved.Flags);
+    }
+}
+
+void TRuzOzodOvez::RedrawFrame()
+{
+    if (!Handle)
+        return;
+    const QMargins m = Handle->contentsMargins();
+    const QRect all = Handle->rect();
+    QRegion frame(all);
+    frame -= all.marginsRemoved(m);
+    Handle->update(frame.isEmpty() ? QRegion(all) : frame);
+}
+
+void TRuzOzodOvez::FitWindow(bool fromClient)
+{
+    if (!Handle)
+        return;
+    if (ShowState == 1) {
+        RedrawFrame();
+        return;
+    }
+    QSize client;
+    if (fromClient) {
+        client = Handle->contentsRect().size();
+    } else {
+        // The size the window had under the system's frame; a menu bar of
+        // Qt's counted in it is now drawn in the frame.
+        client = ClientRect.size();
+        if (const auto *main = qobject_cast<const QMainWindow *>(Handle.data()); main && MenuHeight > 0)
+            if (const QWidget *bar = main->menuWidget())
+                client.rheight() -= bar->height();
+    }
+    Handle->setContentsMargins(FrameMargins());
+    int width = client.width() + BorderLeft + BorderRight;
+    const int height = client.height() + BorderTop + BorderBottom + MenuHeight;
+    const QString className = WindowClassName(Handle);
+    if (!fromClient && (className == QLatin1String("TMessageForm") || className == QLatin1String("#32770"))) {
+        // A dialog is widened until its caption fits; its controls move by
+        // half the difference, so they stay centred.
+        CaptionWidth = QFontMetrics(CaptionFont).horizontalAdvance(ReadWindowText(Handle));
+        const TDataSkinTitle &title = *SkinData->Skin.TitleData;
+        const int wanted = CaptionWidth + title.TextShift() + title.TextRightClip();
+        if (width < wanted) {
+            const int shift = (wanted - width) / 2;
+            width = wanted;
+            for (QWidget *child : Handle->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                if (!child->isWindow())
+                    child->move(child->pos() + QPoint(shift, 0));
+        }
+    }
+    const QSize size(width, height);
+    if (Handle->minimumSize() == Handle->maximumSize())
+        Handle->setFixedSize(size);
+    else
+        Handle->resize(size);
+    RedrawFrame();
+}
+
+void TRuzOzodOvez::UnskinFrame()
+{
+    DropRegion();
+    FreeTitleButtons();
+    FDragging = false;
+    FPieces = {};
+    SetFrameStyles(true);
+    if (!FSaved.Saved || !Handle) {
+        FSaved = {};
+        return;
+    }
+    if (State != StateDestroying) {
+        // The client keeps its size under the system's frame.
+        const QMargins m = Handle->contentsMargins();
+        QSize size = Handle->size().shrunkBy(m);
+        if (const auto *main = qobject_cast<const QMainWindow *>(Handle.data()); main && MenuHeight > 0)
+            if (const QWidget *bar = main->menuWidget())
+                size.rheight() += bar->sizeHint().height();
+        const bool fixed = Handle->minimumSize() == Handle->maximumSize();
+        Handle->setContentsMargins(FSaved.Margins);
+        if (fixed) {
+            Handle->setFixedSize(size);
+        } else {
+            Handle->setMinimumSize(FSaved.MinimumSize);
+            Handle->setMaximumSize(FSaved.MaximumSize);
+            Handle->resize(size);
+        }
+        Handle->setMouseTracking(FSaved.MouseTracking);
+        if (FSaved.Mask.isEmpty())
+            Handle->clearMask();
+        else
+            Handle->setMask(FSaved.Mask);
+    }
+    TitleBitmap = QImage();
+    FSaved = {};
+}
+
+} // namespace skin

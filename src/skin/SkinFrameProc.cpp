@@ -1,0 +1,288 @@
+// The skinned frame's share of its window's events. The frame lies in the
+// window's contents margins, so the mouse over it is the window's own mouse
+// (nothing of the client lies there): these are the frame's non-client
+// events. Its paint follows the window's own.
+#include "skin/RadEzarArov.h"
+#include "skin/RuzOzodOvez.h"
+#include "skin/SkinFrame.h"
+#include "skin/SkinManage.h"
+#include "skin/SkinMessages.h"
+
+#include "platform/TickCount.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QWindow>
+
+namespace skin {
+
+// A caption button's action the engine leaves to the window.
+constexpr int SkinMsgCaptionAction = 0x3514;
+
+int TRuzOzodOvez::HitTest(const QPoint &point) const
+{
+    if (!Handle || Handle->contentsRect().contains(point))
+        return HTCLIENT;
+    if (point.y() > BorderTop)
+        return HTMENU;
+    if (point.y() > 3)
+        return HTCAPTION;
+    return HTNOWHERE;
+}
+
+TWinSysButton *TRuzOzodOvez::HitTitleButton(const QPoint &point) const
+{
+    for (const auto &button : SysButtons)
+        if (button->Visible && button->Element->Action >= 0 && button->Rect.contains(point))
+            return button.get();
+    return nullptr;
+}
+
+void TRuzOzodOvez::DropHotObject()
+{
+    // Its picture goes back to rest with it.
+    if (HotObject)
+        HotObject->State = 1;
+    HotObject = nullptr;
+}
+
+void TRuzOzodOvez::DoTitleButtonAction(int x, int y)
+{
+    auto *button = dynamic_cast<TWinSysButton *>(HotObject);
+    if (!button || !Handle)
+        return;
+    switch (const int action = button->Element->Action) {
+    case 0:
+        if (HoverTimer)
+            HoverTimer->stop();
+        QMetaObject::invokeMethod(Handle, &QWidget::close, Qt::QueuedConnection);
+        break;
+    case 1:
+    case 22:
+        ToggleMaximize();
+        break;
+    case 2:
+    case 23:
+        ToggleMinimize();
+        break;
+    case 3:
+    case 11:
+    case 12:
+        ShowSysMenu(QPoint(x + 1, y + 1));
+        break;
+    case 7:
+    case 60:
+    case 8:
+    case 61:
+    case 9:
+    case 62:
+        // Child windows of a multiple-document frame: no window has any.
+        break;
+    default:
+        PostSkinMessage(Handle, SkinMsgCaptionAction, uintptr_t(action), 0);
+        break;
+    }
+}
+
+void TRuzOzodOvez::ToggleMaximize()
+{
+    if (ShowState == 1) {
+        RestoreWindow();
+        return;
+    }
+    ShowState = 1;
+    QMetaObject::invokeMethod(Handle, &QWidget::showMaximized, Qt::QueuedConnection);
+    DropHotObject();
+}
+
+void TRuzOzodOvez::RestoreWindow()
+{
+    ShowState = 0;
+    QMetaObject::invokeMethod(Handle, &QWidget::showNormal, Qt::QueuedConnection);
+}
+
+void TRuzOzodOvez::ToggleMinimize()
+{
+    if (ShowState == 2) {
+        RestoreWindow();
+        return;
+    }
+    ShowState = 2;
+    QMetaObject::invokeMethod(Handle, &QWidget::showMinimized, Qt::QueuedConnection);
+}
+
+void TRuzOzodOvez::ShowSysMenu(const QPoint &global)
+{
+    if (!SysMenuPopup || !Handle)
+        return;
+    for (QAction *item : SysMenuPopup->actions()) {
+        const int tag = item->property("Tag").toInt();
+        if (tag >= 0 && tag <= 2)
+            item->setEnabled(ShowState != tag);
+    }
+    const uint32_t now = platform::GetTickCount();
+    if (!FMenuShown || now - LastMenuTick > uint32_t(DoubleClickTime)) {
+        FMenuShown = true;
+        if (SkinManager)
+            SkinManager->MenuKind = 2;
+        LastMenuTick = now;
+        SysMenuPopup->popup(global);
+    } else if (HotObject) {
+        // A double click on the window's icon closes the window.
+        if (HoverTimer)
+            HoverTimer->stop();
+        SysMenuPopup->hide();
+        QMetaObject::invokeMethod(Handle, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void TRuzOzodOvez::StartCaptionMove(const QPoint &global)
+{
+    QWindow *window = Handle->windowHandle();
+    if (window && window->startSystemMove())
+        return;
+    // No window manager to carry the move out: the window follows the
+    // mouse until the button comes up.
+    FDragging = true;
+    FDragOffset = global - Handle->pos();
+}
+
+void TRuzOzodOvez::FirstLayout()
+{
+    if (State != StateNew)
+        return;
+    if (ShowState != 2 && !(MDIKind == 2 && SkinManager && SkinManager->MaximizedState))
+        SetFrameStyles(false);
+    if (ShowState != 2 && FrameKind != fkPopup) {
+        State = StateFirstLayout;
+        FitWindow(false);
+        State = StateSkinned;
+        UpdateRegion();
+    }
+}
+
+void TRuzOzodOvez::FrameHoverTick()
+{
+    if (!HotObject || !Handle)
+        return;
+    if (!HotObject->Rect.contains(ScreenToWindow(QCursor::pos())))
+        HotObject->Leave();
+}
+
+bool TRuzOzodOvez::FrameEvent(QEvent *event)
+{
+    if (!Handle || State == StateNew || FrameKind == fkPopup || (MDIKind == 2 && ShowState != 0))
+        return false;
+    switch (event->type()) {
+    case QEvent::Paint: {
+        if (FPainting)
+            return false;
+        // The window paints itself first; the frame goes over its margins.
+        FPainting = true;
+        static_cast<QObject *>(Handle.data())->event(event);
+        FPainting = false;
+        QPainter dc(Handle);
+        dc.setClipRegion(static_cast<QPaintEvent *>(event)->region());
+        PaintNonClient(dc);
+        return true;
+    }
+    case QEvent::Resize:
+        if (ShowState != 2 && (State == StateSkinned || State == StateReskin))
+            UpdateRegion();
+        return false;
+    case QEvent::WindowStateChange:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::WindowTitleChange:
+        RedrawFrame();
+        return false;
+    case QEvent::Leave:
+        // A bar menu opening takes the mouse from the window: its button
+        // stays pressed.
+        if (HotObject && !FDragging && !InMenuLoop && !(QGuiApplication::mouseButtons() & Qt::LeftButton))
+            HotObject->Leave();
+        return false;
+    case QEvent::MouseMove: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (FDragging) {
+            Handle->move(mouse->globalPosition().toPoint() - FDragOffset);
+            return true;
+        }
+        const QPoint point = mouse->position().toPoint();
+        if (HitTest(point) == HTCLIENT || !Active)
+            return false;
+        if (TNCObject *element = HitTitleButton(point)) {
+            element->MouseOver();
+            return true;
+        }
+        if (MenuBar && MenuBar->MouseMove(point))
+            return true;
+        if (HotObject)
+            HotObject->Leave();
+        return false;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint point = mouse->position().toPoint();
+        const QPoint global = mouse->globalPosition().toPoint();
+        const int hit = HitTest(point);
+        if (hit == HTCLIENT)
+            return false;
+        if (mouse->button() == Qt::RightButton) {
+            if (hit == HTCAPTION && MDIKind != 2)
+                ShowSysMenu(global);
+            return true;
+        }
+        if (mouse->button() != Qt::LeftButton)
+            return true;
+        if (TNCObject *element = HitTitleButton(point)) {
+            if (!Active)
+                Handle->activateWindow();
+            element->Press();
+            return true;
+        }
+        // A bar button opens its menu, and the call returns once it closed.
+        if (MenuBar && MenuBar->MouseDown(point))
+            return true;
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            if (ShowState == 1 || ShowState == 2)
+                RestoreWindow();
+            else if (FrameIcons & fiMaximize)
+                ToggleMaximize();
+            return true;
+        }
+        // A maximised window stays where it is.
+        if (hit == HTCAPTION && !(ShowState == 1 && Active))
+            StartCaptionMove(global);
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return HitTest(mouse->position().toPoint()) != HTCLIENT;
+        if (FDragging) {
+            FDragging = false;
+            return true;
+        }
+        const QPoint point = mouse->position().toPoint();
+        TWinSysButton *button = HitTitleButton(point);
+        if (button && HotObject == button) {
+            button->Release();
+            const QPoint global = mouse->globalPosition().toPoint();
+            DoTitleButtonAction(global.x(), global.y());
+            return true;
+        }
+        return button != nullptr || (MenuBar && MenuBar->MouseUp(point));
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace skin

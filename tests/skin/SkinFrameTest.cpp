@@ -1,0 +1,332 @@
+// The skinned frame of a window: frameless, its borders in the window's
+// contents margins, its caption and caption buttons drawn by the skinner,
+// its outline cut from the borders' magenta, and the mouse over it acting
+// as on a window's frame.
+#include "FrameSkin.h"
+#include "skin/RadEzarArov.h"
+#include "skin/SkinManage.h"
+#include "skin/SkinMessages.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace skin;
+using namespace skintest;
+
+namespace {
+
+constexpr Qt::WindowFlags FullFrame = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+
+class SkinFrame : public FreshManager {
+protected:
+    void TearDown() override
+    {
+        form.reset();
+        FreshManager::TearDown();
+    }
+
+    // Shows a form of the given client size with the frame skin switched on,
+    // and waits for its first layout.
+    void Skin(QSize client, bool fixed, bool round = true, Qt::WindowFlags flags = FullFrame)
+    {
+        form = std::make_unique<TTestForm>();
+        form->setWindowFlags(flags);
+        form->setWindowTitle("Frame");
+        QPixmap icon(16, 16);
+        icon.fill(Qt::darkGreen);
+        form->setWindowIcon(QIcon(icon));
+        if (fixed)
+            form->setFixedSize(client);
+        else
+            form->resize(client);
+        form->move(40, 30);
+        data = StoredComponent(form.get(), TSkinData::sfMainform, true, FramePackage(round));
+        ASSERT_TRUE(ShowActive(form.get()));
+        skinner = Manager().FindSkinner(form.get());
+        ASSERT_NE(skinner, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return skinner->State == TRuzOzodOvez::StateSkinned && skinner->FirstLayoutSeen; }));
+        ASSERT_TRUE(WaitFor([&] { return form->isActiveWindow(); }));
+    }
+
+    // The mouse as the window sees it, at a point of the window.
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::MouseButtons() : button;
+        QMouseEvent event(type, at, form->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button,
+                          type == QEvent::MouseMove ? FHeld : held, Qt::NoModifier);
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            FHeld = button;
+        else if (type == QEvent::MouseButtonRelease)
+            FHeld = Qt::NoButton;
+        QCoreApplication::sendEvent(form.get(), &event);
+    }
+    void Click(QPoint at)
+    {
+        Mouse(QEvent::MouseButtonPress, at);
+        Mouse(QEvent::MouseButtonRelease, at);
+    }
+
+    TWinSysButton *Button(const char *name) const
+    {
+        for (const auto &button : skinner->SysButtons)
+            if (button->Element->Name == QLatin1String(name))
+                return button.get();
+        return nullptr;
+    }
+    QPoint Centre(const char *name) const { return Button(name)->Rect.center(); }
+    QImage Shot() const { return form->grab().toImage(); }
+    QChar LetterAt(const char *name) const { return LetterOf(Shot().pixel(Centre(name))); }
+
+    std::unique_ptr<TTestForm> form;
+    TSkinData *data = nullptr;
+    TRuzOzodOvez *skinner = nullptr;
+
+private:
+    Qt::MouseButtons FHeld;
+};
+
+TEST_F(SkinFrame, TheWindowLosesItsSystemFrameAndCarriesTheBordersAroundAClientOfItsOldSize)
+{
+    Skin({200, 120}, true);
+    EXPECT_TRUE(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(form->isVisible()) << "a change of flags hides the window; it is shown again";
+    // In the same place: where its frame or its client was (a system frame
+    // may lie around it on this platform).
+    EXPECT_LE((form->pos() - QPoint(40, 30)).manhattanLength(), 4) << form->pos().x() << "," << form->pos().y();
+    EXPECT_EQ(form->contentsMargins(), QMargins(FrameSide, FrameTop, FrameSide, FrameBottom));
+    EXPECT_EQ(form->contentsRect().size(), QSize(200, 120));
+    EXPECT_EQ(form->size(), QSize(200 + 2 * FrameSide, 120 + FrameTop + FrameBottom));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "a fixed window stays fixed";
+
+    // The borders in their active frames, the client untouched.
+    const QImage shot = Shot();
+    EXPECT_EQ(LetterOf(shot.pixel(2, 60)), 'L');
+    EXPECT_EQ(LetterOf(shot.pixel(form->width() - 3, 60)), 'R');
+    EXPECT_EQ(LetterOf(shot.pixel(100, form->height() - 2)), 'B');
+    EXPECT_EQ(LetterOf(shot.pixel(100, 2)), 'T');
+}
+
+TEST_F(SkinFrame, ItsBordersAndCaptionTurnToTheirInactiveFramesWithTheWindow)
+{
+    Skin({200, 120}, true);
+    TTestForm other;
+    ASSERT_TRUE(ShowActive(&other));
+    ASSERT_TRUE(WaitFor([&] { return skinner->Active == 0; }));
+    const QImage shot = Shot();
+    EXPECT_EQ(LetterOf(shot.pixel(2, 60)), 'l');
+    EXPECT_EQ(LetterOf(shot.pixel(100, 2)), 't');
+}
+
+TEST_F(SkinFrame, UnskinningGivesTheWindowBackItsFrameFlagsSizeAndOutline)
+{
+    Skin({200, 120}, true);
+    ASSERT_FALSE(form->mask().isEmpty());
+    data->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return Manager().SkinnedForms.isEmpty(); }));
+    EXPECT_EQ(form->windowFlags(), FullFrame);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->contentsMargins(), QMargins());
+    EXPECT_EQ(form->size(), QSize(200, 120));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_TRUE(form->mask().isEmpty());
+    EXPECT_FALSE(form->hasMouseTracking());
+}
+
+TEST_F(SkinFrame, RoundedCornersAreCutOutOfTheOutlineAndASkinWithoutTransparencyKeepsTheRectangle)
+{
+    for (const bool round : {true, false}) {
+        SCOPED_TRACE(round ? "round" : "square");
+        Skin({200, 120}, false, round);
+        const QRegion mask = form->mask();
+        const int w = form->width(), h = form->height();
+        if (!round) {
+            EXPECT_EQ(mask, QRegion(form->rect()));
+            continue;
+        }
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1), QPoint(1, 1), QPoint(2, 0)})
+            EXPECT_FALSE(mask.contains(corner)) << corner.x() << "," << corner.y();
+        for (const QPoint kept : {QPoint(3, 0), QPoint(0, 3), QPoint(2, 1), QPoint(w / 2, 0), QPoint(w / 2, h / 2),
+                                  QPoint(w - 1, h / 2), QPoint(w - 4, h - 1)})
+            EXPECT_TRUE(mask.contains(kept)) << kept.x() << "," << kept.y();
+        // A new size, a new outline.
+        form->resize(300, 200);
+        ASSERT_TRUE(WaitFor([&] { return form->mask().boundingRect() == form->rect(); }));
+        EXPECT_FALSE(form->mask().contains(QPoint(form->width() - 1, form->height() - 1)));
+        form.reset();
+        FreeSkinManager();
+    }
+}
+
+TEST_F(SkinFrame, CaptionButtonsShowByTheirVisibility)
+{
+    Skin({200, 120}, false);
+    struct Case {
+        int showState;
+        uint8_t active;
+        uint8_t icons;
+        QStringList shown;
+    };
+    const uint8_t all = TRuzOzodOvez::fiMaximize | TRuzOzodOvez::fiMinimize | TRuzOzodOvez::fiSysMenu;
+    const Case cases[] = {
+        {0, 1, all, {"BUTTONCLOSE", "BUTTONMAX", "BUTTONMIN", "BUTTONSYSMENU", "BUTTONLAMP", "BUTTONHELP"}},
+        {1, 1, all, {"BUTTONCLOSE", "BUTTONRESTORE", "BUTTONMIN", "BUTTONSYSMENU", "BUTTONLAMP", "BUTTONHELP"}},
+        {0, 0, all, {"BUTTONCLOSE", "BUTTONMAX", "BUTTONMIN", "BUTTONSYSMENU", "BUTTONHELP"}},
+        // No maximise box: neither maximise nor restore; no system menu: no close.
+        {1, 1, TRuzOzodOvez::fiMinimize, {"BUTTONMIN", "BUTTONSYSMENU", "BUTTONLAMP", "BUTTONHELP"}},
+    };
+    for (const Case &c : cases) {
+        skinner->ShowState = c.showState;
+        skinner->Active = c.active;
+        skinner->FrameIcons = c.icons;
+        QStringList shown;
+        for (int i = 0; i < int(skinner->SysButtons.size()); ++i)
+            if (skinner->IsTitleButtonVisible(i))
+                shown << skinner->SysButtons[size_t(i)]->Element->Name;
+        EXPECT_EQ(shown, c.shown) << "show state " << c.showState << ", active " << int(c.active);
+    }
+}
+
+TEST_F(SkinFrame, ACaptionButtonShowsItsFrameForTheMouseNeverOnePastItsLast)
+{
+    Skin({200, 120}, false);
+    // At rest, hot, pressed; the minimise button has two frames only.
+    EXPECT_EQ(LetterAt("BUTTONCLOSE"), '1');
+    EXPECT_EQ(LetterAt("BUTTONMIN"), 'm');
+    Mouse(QEvent::MouseMove, Centre("BUTTONCLOSE"));
+    EXPECT_EQ(LetterAt("BUTTONCLOSE"), '3');
+    Mouse(QEvent::MouseMove, Centre("BUTTONMIN"));
+    EXPECT_EQ(LetterAt("BUTTONCLOSE"), '1') << "only one element is hot";
+    EXPECT_EQ(LetterAt("BUTTONMIN"), 'n') << "frame 3 of two is the last";
+    Mouse(QEvent::MouseButtonPress, Centre("BUTTONMIN"));
+    EXPECT_EQ(LetterAt("BUTTONMIN"), 'n');
+    Mouse(QEvent::MouseMove, QPoint(100, 60));
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 60));
+    // Released elsewhere: no action. The hover timer lets the button go.
+    ASSERT_TRUE(WaitFor([&] { return skinner->HotObject == nullptr; }));
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_EQ(LetterAt("BUTTONMIN"), 'm');
+    // Inactive: frame 4, or 1 for a button of fewer frames.
+    TTestForm other;
+    ASSERT_TRUE(ShowActive(&other));
+    ASSERT_TRUE(WaitFor([&] { return skinner->Active == 0; }));
+    EXPECT_EQ(LetterAt("BUTTONCLOSE"), '4');
+    EXPECT_EQ(LetterAt("BUTTONMIN"), 'm');
+}
+
+TEST_F(SkinFrame, TheCaptionButtonsMinimiseRestoreMaximiseCloseAndPostTheirOwnActions)
+{
+    Skin({200, 120}, false);
+    QList<uintptr_t> actions;
+    struct Spy : QObject {
+        QList<uintptr_t> *actions;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (int(event->type()) == 0x3514)
+                *actions << static_cast<TSkinMessage *>(event)->WParam;
+            return false;
+        }
+    } spy;
+    spy.actions = &actions;
+    form->installEventFilter(&spy);
+    Click(Centre("BUTTONHELP"));
+    ASSERT_TRUE(WaitFor([&] { return !actions.isEmpty(); }));
+    EXPECT_EQ(actions, QList<uintptr_t>{5});
+
+    Click(Centre("BUTTONMIN"));
+    ASSERT_TRUE(WaitFor([&] { return form->isMinimized(); }));
+    EXPECT_EQ(skinner->ShowState, 2);
+    skinner->SysMenuItemClick(0);
+    ASSERT_TRUE(WaitFor([&] { return !form->isMinimized(); }));
+    EXPECT_EQ(skinner->ShowState, 0);
+
+    Click(Centre("BUTTONMAX"));
+    ASSERT_TRUE(WaitFor([&] { return form->isMaximized(); }));
+    EXPECT_EQ(skinner->ShowState, 1);
+    ASSERT_TRUE(WaitFor([&] { return Button("BUTTONRESTORE")->Visible; }));
+    EXPECT_FALSE(Button("BUTTONMAX")->Visible);
+    Click(Centre("BUTTONRESTORE"));
+    ASSERT_TRUE(WaitFor([&] { return !form->isMaximized(); }));
+
+    Click(Centre("BUTTONCLOSE"));
+    ASSERT_TRUE(WaitFor([&] { return !form->isVisible(); }));
+}
+
+TEST_F(SkinFrame, ADragOnTheCaptionMovesTheWindowUnlessItIsMaximised)
+{
+    Skin({200, 120}, false);
+    const QPoint start = form->pos();
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 10));
+    ASSERT_TRUE(skinner->Dragging()) << "no window system here to carry the move out";
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 10), form->mapToGlobal(QPoint(100, 10)) + QPoint(25, 15),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &move);
+    EXPECT_EQ(form->pos(), start + QPoint(25, 15));
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
+    EXPECT_FALSE(skinner->Dragging());
+
+    // Not in the top three rows, nor on the client.
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 2));
+    EXPECT_FALSE(skinner->Dragging());
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 2));
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 60));
+    EXPECT_FALSE(skinner->Dragging());
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 60));
+
+    form->showMaximized();
+    ASSERT_TRUE(WaitFor([&] { return skinner->ShowState == 1; }));
+    const QPoint maximised = form->pos();
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 10));
+    EXPECT_FALSE(skinner->Dragging());
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
+    EXPECT_EQ(form->pos(), maximised);
+}
+
+TEST_F(SkinFrame, ADoubleClickOnTheCaptionMaximisesAndRestores)
+{
+    Skin({200, 120}, false);
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 10));
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
+    Mouse(QEvent::MouseButtonDblClick, QPoint(100, 10));
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
+    ASSERT_TRUE(WaitFor([&] { return form->isMaximized(); }));
+    Mouse(QEvent::MouseButtonDblClick, QPoint(100, 10));
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
+    ASSERT_TRUE(WaitFor([&] { return !form->isMaximized(); }));
+    EXPECT_EQ(skinner->ShowState, 0);
+}
+
+TEST_F(SkinFrame, ARightClickOnTheCaptionOpensTheSystemMenuAndASecondRequestSoonAfterClosesOnlyWhileAButtonIsHot)
+{
+    Skin({200, 120}, false);
+    QMenu *menu = skinner->SysMenuPopup;
+    ASSERT_NE(menu, nullptr);
+    Mouse(QEvent::MouseButtonPress, QPoint(100, 10), Qt::RightButton);
+    Mouse(QEvent::MouseButtonRelease, QPoint(100, 10), Qt::RightButton);
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+    EXPECT_FALSE(menu->actions().at(0)->isEnabled()) << "restore, on a normal window";
+    menu->hide();
+    // A second request within the double-click time: no menu, and with no
+    // element hot the window stays.
+    skinner->ShowSysMenu(form->mapToGlobal(QPoint(100, 10)));
+    QTest::qWait(50);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_TRUE(form->isVisible());
+    // Later, the menu again.
+    skinner->LastMenuTick -= uint32_t(skinner->DoubleClickTime) + 1;
+    skinner->ShowSysMenu(form->mapToGlobal(QPoint(100, 10)));
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+    menu->hide();
+    // The window's icon clicked again soon after: it is hot, and the window
+    // closes.
+    ASSERT_FALSE(Button("BUTTONSYSMENU")->Rect.isEmpty());
+    Click(Centre("BUTTONSYSMENU"));
+    EXPECT_EQ(skinner->HotObject, Button("BUTTONSYSMENU"));
+    ASSERT_TRUE(WaitFor([&] { return !form->isVisible(); }));
+}
+
+} // namespace
