@@ -147,7 +147,9 @@ int SkinDrawText(QPainter &Painter, const QString &Text, QRect &Rect, unsigned F
 
     const int noAlign =
         (flags & ~int(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask)) | Qt::AlignLeft | Qt::AlignTop;
-    const QFontMetrics metrics(Painter.font());
+    // Measured for the device drawn on: a picture and the screen may differ
+    // in resolution.
+    const QFontMetrics metrics(Painter.font(), Painter.device());
     QString text = Text;
     if ((Format & DT_END_ELLIPSIS) && !(Format & DT_CALCRECT))
         text = metrics.elidedText(Text, Qt::ElideRight, std::max(Rect.width(), 0), noAlign);
@@ -156,7 +158,19 @@ int SkinDrawText(QPainter &Painter, const QString &Text, QRect &Rect, unsigned F
         // Lines are only broken at the rectangle's width when asked to.
         const int width = (flags & Qt::TextWordWrap) ? std::max(Rect.width(), 1) : 0x3FFFFFFF;
         const QRect measured = metrics.boundingRect(QRect(Rect.left(), Rect.top(), width, 0x3FFFFFFF), noAlign, text);
-        Rect.setWidth(measured.width());
+        int textWidth = measured.width();
+        if (!(flags & Qt::TextWordWrap)) {
+            // The blanks at a line's ends take their room, as they do when
+            // the text is drawn; Qt's bounding box leaves them out.
+            QString shown = text;
+            if (flags & Qt::TextShowMnemonic)
+                shown.replace(QLatin1String("&&"), QStringLiteral("\x01"))
+                    .remove(QLatin1Char('&'))
+                    .replace(QChar(1), QLatin1Char('&'));
+            for (const QString &line : shown.split(QLatin1Char('\n')))
+                textWidth = std::max(textWidth, metrics.horizontalAdvance(line));
+        }
+        Rect.setWidth(textWidth);
         Rect.setHeight(text.isEmpty() ? 0 : measured.height());
         return Rect.height();
     }
