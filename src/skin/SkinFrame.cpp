@@ -278,7 +278,17 @@ void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
     CaptionSuffix = QStringLiteral(" ");
     const QString text = CaptionText + ReadWindowText(Handle) + CaptionSuffix;
     canvas.save();
-    canvas.setFont(CaptionFont);
+    // A system font claims none of its properties as set, so a painter would
+    // draw it in the picture's default font: every property is set here.
+    QFont font(CaptionFont);
+    font.setFamilies(CaptionFont.families().isEmpty() ? QStringList{CaptionFont.family()} : CaptionFont.families());
+    if (CaptionFont.pixelSize() > 0)
+        font.setPixelSize(CaptionFont.pixelSize());
+    else
+        font.setPointSizeF(CaptionFont.pointSizeF());
+    font.setWeight(CaptionFont.weight());
+    font.setStyle(CaptionFont.style());
+    canvas.setFont(font);
     canvas.setBackgroundMode(Qt::TransparentMode);
     canvas.setPen(ResolveColor(Active ? skin.TitleTextActiveColor : skin.TitleTextNoActiveColor));
 

@@ -825,8 +825,16 @@ void TFormMain::SetClientHeight(int height)
 {
     ClientArea->setFixedSize(ClientWidth, height);
     StatusBar->setGeometry(0, height - StatusBarHeight, ClientWidth, StatusBarHeight);
-    const int menuHeight = menuBar()->heightForWidth(ClientWidth);
-    setFixedSize(ClientWidth, (menuHeight > 0 ? menuHeight : menuBar()->sizeHint().height()) + height);
+    // A skinned frame lies in the contents margins, and its menu bar takes
+    // the place of Qt's, which is then hidden.
+    const QMargins frame = contentsMargins();
+    int menuHeight = 0;
+    if (!menuBar()->isHidden()) {
+        menuHeight = menuBar()->heightForWidth(ClientWidth);
+        if (menuHeight <= 0)
+            menuHeight = menuBar()->sizeHint().height();
+    }
+    setFixedSize(ClientWidth + frame.left() + frame.right(), menuHeight + height + frame.top() + frame.bottom());
 }
 
 void TFormMain::CenterOnDesktop()

@@ -88,7 +88,7 @@ inline QByteArray FramePackage(bool round = true)
                            "[ButtonSysMenu]\r\nAction=3\r\nAlign=0\r\nXcoord=4\r\nYcoord=4\r\n"
                            "[ButtonLamp]\r\nAction=-1\r\nVisibility=0\r\nVisibility1=3\r\nAlign=0\r\nXcoord=22\r\n"
                            "Ycoord=5\r\nframe=1\r\nButtonImage=lamp.bmp\r\n"
-                           "[ButtonHelp]\r\nAction=5\r\nAlign=0\r\nXcoord=40\r\nYcoord=5\r\nframe=4\r\n"
+                           "[ButtonHelp]\r\nAction=5\r\nAlign=0\r\nXcoord=130\r\nYcoord=5\r\nframe=4\r\n"
                            "ButtonImage=help.bmp\r\n";
     return skin::PackSkin({
         {"skin.ini", ini},

@@ -3,6 +3,7 @@
 // its outline cut from the borders' magenta, and the mouse over it acting
 // as on a window's frame.
 #include "FrameSkin.h"
+#include "skin/BitmapHelpers.h"
 #include "skin/RadEzarArov.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinMessages.h"
@@ -159,6 +160,37 @@ TEST_F(SkinFrame, RoundedCornersAreCutOutOfTheOutlineAndASkinWithoutTransparency
         EXPECT_FALSE(form->mask().contains(QPoint(form->width() - 1, form->height() - 1)));
         form.reset();
         FreeSkinManager();
+    }
+}
+
+TEST_F(SkinFrame, ACaptionTooLongForItsRoomEndsInAnEllipsis)
+{
+    Skin({200, 120}, false);
+    for (const QString &title : {QStringLiteral("Short"), QStringLiteral("A caption far too long for its window")}) {
+        SCOPED_TRACE(title.toStdString());
+        form->setWindowTitle(title);
+        form->grab();
+        const QRect room = skinner->CaptionRect;
+        // The caption ends before the room the skin keeps for the buttons.
+        EXPECT_LE(room.right(), form->width() - FrameSide - 80);
+        const QString full = "  " + title + " ";
+        QImage expected(skinner->TitleBitmap.size(), QImage::Format_RGB32);
+        expected.fill(ColourOf('T'));
+        const QString shown = QFontMetrics(skinner->CaptionFont, &expected)
+                                  .elidedText(full, Qt::ElideRight, room.width(), Qt::TextSingleLine);
+        EXPECT_EQ(shown.endsWith(QChar(0x2026)), title.size() > 10) << shown.toStdString();
+        // The title bar shows just that text on the caption's background.
+        {
+            QPainter p(&expected);
+            // The caption font in its own size, not the picture's default.
+            QFont font(skinner->CaptionFont.family());
+            font.setPointSizeF(skinner->CaptionFont.pointSizeF());
+            p.setFont(font);
+            p.setPen(Qt::white);
+            QRect r = room;
+            SkinDrawText(p, shown, r, DT_SINGLELINE);
+        }
+        EXPECT_EQ(skinner->TitleBitmap.copy(room), expected.copy(room));
     }
 }
 
