@@ -268,6 +268,8 @@ private:
 
     // ---- The drawn frame
     void ShowInPlace(Qt::WindowFlags flags);
+    // The window's contents margins, its hand-placed controls moved along.
+    void ApplyMargins(const QMargins &margins);
     void DropHotObject();
     void StartCaptionMove(const QPoint &global);
 

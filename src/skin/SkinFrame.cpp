@@ -190,9 +190,16 @@ void TRuzOzodOvez::PaintTitleButtons(QPainter &canvas)
         if (e.FrameCount < 4 && frame == 4)
             frame = 1;
         frame = ClampedFrame(frame, e.FrameCount);
-        if (e.Action == 3 || e.Action == 11)
-            canvas.drawImage(button->Rect.topLeft(), IconBitmap.isNull() ? e.Image : IconBitmap);
-        else
+        if (e.Action == 3 || e.Action == 11) {
+            // The window's own icon with its soft edges; else the picture
+            // made for it, whose magenta stays see-through.
+            const QIcon icon = Handle ? Handle->windowIcon() : QIcon();
+            if (!icon.isNull())
+                canvas.drawPixmap(button->Rect.topLeft(), icon.pixmap(IconSize, IconSize));
+            else
+                DrawTransparent(canvas, QRect(button->Rect.topLeft(), QSize(IconSize, IconSize)),
+                                IconBitmap.isNull() ? e.Image : IconBitmap, KeyColour);
+        } else
             DrawImageFrame(canvas, button->Rect, e.Image, 1, e.FrameCount, frame);
     }
 }
@@ -452,7 +459,9 @@ void TRuzOzodOvez::SetFrameStyles(bool on)
             FrameIcons |= fiNoCaption;
         // The frame is ours: the window system draws none, and the mouse
         // moving over the frame is seen without a button held.
-        ShowInPlace(FSaved.Flags | Qt::FramelessWindowHint);
+        // Qt gives a window that customises its caption buttons its frame
+        // back: the customisation goes while the frame is ours.
+        ShowInPlace((FSaved.Flags & ~Qt::CustomizeWindowHint) | Qt::FramelessWindowHint);
         Handle->setMouseTracking(true);
     } else if (FSaved.Saved) {
         FrameIcons &= uint8_t(~fiNoCaption);
@@ -469,6 +478,21 @@ void TRuzOzodOvez::RedrawFrame()
     QRegion frame(all);
     frame -= all.marginsRemoved(m);
     Handle->update(frame.isEmpty() ? QRegion(all) : frame);
+}
+
+void TRuzOzodOvez::ApplyMargins(const QMargins &margins)
+{
+    const QMargins old = Handle->contentsMargins();
+    Handle->setContentsMargins(margins);
+    if (Handle->layout())
+        return;
+    // Controls placed by hand ignore the margins: they move with the client.
+    const QPoint shift(margins.left() - old.left(), margins.top() - old.top());
+    if (shift.isNull())
+        return;
+    for (QWidget *child : Handle->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!child->isWindow())
+            child->move(child->pos() + shift);
 }
 
 void TRuzOzodOvez::FitWindow(bool fromClient)
@@ -490,7 +514,7 @@ void TRuzOzodOvez::FitWindow(bool fromClient)
             if (const QWidget *bar = main->menuWidget())
                 client.rheight() -= bar->height();
     }
-    Handle->setContentsMargins(FrameMargins());
+    ApplyMargins(FrameMargins());
     int width = client.width() + BorderLeft + BorderRight;
     const int height = client.height() + BorderTop + BorderBottom + MenuHeight;
     const QString className = WindowClassName(Handle);
@@ -535,7 +559,7 @@ void TRuzOzodOvez::UnskinFrame()
             if (const QWidget *bar = main->menuWidget())
                 size.rheight() += bar->sizeHint().height();
         const bool fixed = Handle->minimumSize() == Handle->maximumSize();
-        Handle->setContentsMargins(FSaved.Margins);
+        ApplyMargins(FSaved.Margins);
         if (fixed) {
             Handle->setFixedSize(size);
         } else {

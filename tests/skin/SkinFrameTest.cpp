@@ -44,6 +44,9 @@ protected:
         else
             form->resize(client);
         form->move(40, 30);
+        // A control placed by hand, as the program's dialogs place theirs.
+        placed = new QWidget(form.get());
+        placed->setGeometry(10, 10, 20, 20);
         data = StoredComponent(form.get(), TSkinData::sfMainform, true, FramePackage(round));
         ASSERT_TRUE(ShowActive(form.get()));
         skinner = Manager().FindSkinner(form.get());
@@ -85,6 +88,7 @@ protected:
     std::unique_ptr<TTestForm> form;
     TSkinData *data = nullptr;
     TRuzOzodOvez *skinner = nullptr;
+    QWidget *placed = nullptr;
 
 private:
     Qt::MouseButtons FHeld;
@@ -102,6 +106,7 @@ TEST_F(SkinFrame, TheWindowLosesItsSystemFrameAndCarriesTheBordersAroundAClientO
     EXPECT_EQ(form->contentsRect().size(), QSize(200, 120));
     EXPECT_EQ(form->size(), QSize(200 + 2 * FrameSide, 120 + FrameTop + FrameBottom));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "a fixed window stays fixed";
+    EXPECT_EQ(placed->pos(), QPoint(10 + FrameSide, 10 + FrameTop)) << "controls move with the client";
 
     // The borders in their active frames, the client untouched.
     const QImage shot = Shot();
@@ -135,6 +140,7 @@ TEST_F(SkinFrame, UnskinningGivesTheWindowBackItsFrameFlagsSizeAndOutline)
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_TRUE(form->mask().isEmpty());
     EXPECT_FALSE(form->hasMouseTracking());
+    EXPECT_EQ(placed->pos(), QPoint(10, 10));
 }
 
 TEST_F(SkinFrame, RoundedCornersAreCutOutOfTheOutlineAndASkinWithoutTransparencyKeepsTheRectangle)

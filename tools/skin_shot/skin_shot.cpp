@@ -3,8 +3,10 @@
 // Starts the program as it always starts, switches the main window's skin on
 // (unless --off), and saves a PNG of the main window after its first paint
 // with the skin in force; then the program closes as if the user closed it.
-// The drawn menu bar is left out: the window keeps its own.
+// A skinned window's picture is its frame and all: what lies outside its
+// outline is left transparent.
 #include "skin/RadEzarArov.h"
+#include "skin/RuzOzodOvez.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinPackage.h"
 #include "ui/Main.h"
@@ -15,6 +17,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -39,6 +42,10 @@ protected:
     {
         if (watched == FWindow && event->type() == QEvent::Paint && !FTaken && Ready())
             QTimer::singleShot(0, this, [this] { Take(); });
+        // A skinned frame paints after the window and takes the paint event
+        // from those that watch it: a skinned window is asked again.
+        if (watched == FWindow && event->type() == QEvent::UpdateRequest && !FTaken && FSkinned && Ready())
+            QTimer::singleShot(50, this, [this] { Take(); });
         return false;
     }
 
@@ -47,7 +54,10 @@ private:
     {
         if (!FSkinned)
             return true;
-        return skin::SkinManager && skin::SkinManager->FindSkinner(FWindow) != nullptr;
+        const skin::TRuzOzodOvez *skinner = skin::SkinManager ? skin::SkinManager->FindSkinner(FWindow) : nullptr;
+        // A skin that draws the frame is in force after the first layout.
+        return skinner && skinner->State == skin::TRuzOzodOvez::StateSkinned &&
+               (!skinner->SkinMainMenu || skinner->FirstLayoutSeen);
     }
 
     void Take()
@@ -64,7 +74,13 @@ private:
             std::fprintf(stderr, "skin_shot: the main window was never skinned\n");
         }
         FTaken = true;
-        const QImage picture = FWindow->grab().toImage();
+        QImage picture = FWindow->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRegion outline = FWindow->mask();
+        if (!outline.isEmpty())
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    if (!outline.contains(QPoint(x, y)))
+                        picture.setPixel(x, y, 0);
         if (picture.save(FPath, "PNG")) {
             Result = Ready() ? 0 : 1;
             std::printf("%s: %dx%d, %s\n", qPrintable(FPath), picture.width(), picture.height(),
@@ -105,8 +121,6 @@ int main(int argc, char **argv)
         if (skinned && data) {
             if (!data->SkinReady())
                 data->ReadSkinStream(skin::EmbeddedSkinStream());
-            // The drawn menu bar and frame come later; the controls now.
-            data->SkinControls.remove(skin::xcMainMenu);
             data->SetActive(true);
         }
         shot = new TShot(window, path, skinned);
