@@ -281,6 +281,9 @@ private:
         QSize MinimumSize, MaximumSize, Size;
         bool MouseTracking = false;
         QRegion Mask;
+        // The height of Qt's menu bar, counted in the client before the
+        // frame's menu bar took its place.
+        int ReplacedBar = 0;
     } FSaved;
     // The border pictures at the size and in the state last painted.
     struct TPieceCache {

@@ -510,9 +510,8 @@ void TRuzOzodOvez::FitWindow(bool fromClient)
         // The size the window had under the system's frame; a menu bar of
         // Qt's counted in it is now drawn in the frame.
         client = ClientRect.size();
-        if (const auto *main = qobject_cast<const QMainWindow *>(Handle.data()); main && MenuHeight > 0)
-            if (const QWidget *bar = main->menuWidget())
-                client.rheight() -= bar->height();
+        FSaved.ReplacedBar = MenuBar ? MenuHeight : 0;
+        client.rheight() -= FSaved.ReplacedBar;
     }
     ApplyMargins(FrameMargins());
     int width = client.width() + BorderLeft + BorderRight;
@@ -555,9 +554,8 @@ void TRuzOzodOvez::UnskinFrame()
         // The client keeps its size under the system's frame.
         const QMargins m = Handle->contentsMargins();
         QSize size = Handle->size().shrunkBy(m);
-        if (const auto *main = qobject_cast<const QMainWindow *>(Handle.data()); main && MenuHeight > 0)
-            if (const QWidget *bar = main->menuWidget())
-                size.rheight() += bar->sizeHint().height();
+        // Qt's menu bar is back in the client.
+        size.rheight() += FSaved.ReplacedBar;
         const bool fixed = Handle->minimumSize() == Handle->maximumSize();
         ApplyMargins(FSaved.Margins);
         if (fixed) {
