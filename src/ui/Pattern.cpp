@@ -504,8 +504,16 @@ void TFrmPattern::CreatePopupMenu()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    ImageList1[0] = ReadPicture(QString::fromLatin1(EndMarkerPicture));
-    ImageList1[1] = ReadPicture(QString::fromLatin1(LoopMarkerPicture));
+    // The two marker pictures side by side, as the list cuts them.
+    QImage strip(2 * MarkerSize, MarkerSize, QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+        QPainter painter(&strip);
+        painter.drawImage(0, 0, ReadPicture(QString::fromLatin1(EndMarkerPicture)));
+        painter.drawImage(MarkerSize, 0, ReadPicture(QString::fromLatin1(LoopMarkerPicture)));
+    }
+    ImageList1 = new TImageList(strip, MarkerSize, this);
+    ImageList1->setObjectName("ImageList1");
     for (const TMenuPlace &place : MenuPlaces) {
         if (!place.name) {
             PopupMenu1->addSeparator()->setObjectName("N1");
@@ -521,7 +529,7 @@ void TFrmPattern::CreatePopupMenu()
             addAction(action);
         }
         if (place.image >= 0)
-            action->setIcon(QIcon(QPixmap::fromImage(ImageList1[place.image])));
+            action->setIcon(ImageList1->Icon(place.image));
     }
     const auto find = [this](QAction *&member, const char *name) {
         member = PopupMenu1->findChild<QAction *>(QString::fromLatin1(name));
@@ -951,9 +959,9 @@ void TFrmPattern::GrilleDrawCell(QPainter &painter, int col, int row, const QRec
 {
     const QPoint at(rect.right() + 1 - MarkerSize, rect.top() + 3);
     if (col == EndMarkerCol && row == EndMarkerRow)
-        painter.drawImage(at, ImageList1[0]);
+        painter.drawImage(at, ImageList1->Picture(0));
     if (col == LoopMarkerCol && row == LoopMarkerRow)
-        painter.drawImage(at, ImageList1[1]);
+        painter.drawImage(at, ImageList1->Picture(1));
 }
 
 // ---------------------------------------------------------------------------

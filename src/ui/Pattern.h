@@ -26,6 +26,7 @@ class QMenu;
 class QStatusBar;
 class QToolButton;
 class TFormMain;
+class TImageList;
 class TImgBtn;
 class TImgSwitch;
 
@@ -150,7 +151,7 @@ public:
     QAction *Insertmeasureafter = nullptr;
     QAction *Deletemeasure1 = nullptr;
     // Image 0 the end marker, image 1 the loop marker.
-    QImage ImageList1[2];
+    TImageList *ImageList1 = nullptr; // 0 the end marker, 1 the loop marker
     TPatternFileDialog OpenDialog1{TPatternFileDialog::Open};
     TPatternFileDialog SaveDialog1{TPatternFileDialog::Save};
 

@@ -85,9 +85,11 @@ TEST_F(Pattern, StartsAsAnEmptyTwentyMeasureGridWithTheMarkerOutsideIt)
         EXPECT_EQ(button->Glyph().size(), QSize(128, 32)) << button->objectName().toStdString();
         EXPECT_EQ(button->size(), QSize(32, 32));
     }
-    EXPECT_EQ(p->ImageList1[0].size(), QSize(16, 16));
-    EXPECT_EQ(p->ImageList1[1].size(), QSize(16, 16));
-    EXPECT_NE(p->ImageList1[0], p->ImageList1[1]);
+    ASSERT_EQ(p->findChild<TImageList *>("ImageList1"), p->ImageList1);
+    EXPECT_EQ(p->ImageList1->Count(), 2);
+    EXPECT_EQ(p->ImageList1->Picture(0).size(), QSize(16, 16));
+    EXPECT_EQ(p->ImageList1->Picture(1).size(), QSize(16, 16));
+    EXPECT_NE(p->ImageList1->Picture(0), p->ImageList1->Picture(1));
 
     // The main window's chords reach the Chord label.
     w->ChordName->setItemIndex(8);
