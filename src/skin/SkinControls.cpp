@@ -964,15 +964,28 @@ void TSkinTab::DrawStrip(QPainter &dc, QWidget *widget)
     FillFace(canvas, FPage.rect());
     canvas.setFont(bar->font());
     const QMargins margins(tabs.LeftWidth, tabs.TopHeight, tabs.RightWidth, tabs.BottomHeight);
+    const bool sideways = Side == 2 || Side == 3;
     for (int i = 0; i < bar->count(); ++i) {
         const QRect r = bar->tabRect(i);
         const int frame = i == bar->currentIndex() ? 2 : 1;
-        DrawSkinImage(canvas, r, FTabs, 0, tabs.Tile, tabs.Trans, tabs.FrameCount, frame, margins);
-        canvas.setPen(SkinColor(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
+        // A tab is composed lying along the strip; on the left or right
+        // side it is then turned to stand up.
+        QImage tab = NewPicture(sideways ? r.size().transposed() : r.size());
+        QPainter painter(&tab);
+        FillFace(painter, tab.rect());
+        painter.setFont(bar->font());
+        DrawSkinImage(painter, tab.rect(), FTabs, 0, tabs.Tile, tabs.Trans, tabs.FrameCount, frame, margins);
+        painter.setPen(SkinColor(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
         const QIcon icon = bar->tabIcon(i);
         const QImage image = icon.isNull() ? QImage() : icon.pixmap(bar->iconSize()).toImage();
         Enabled = bar->isTabEnabled(i);
-        DrawImageCaption(canvas, r, 1, bar->tabText(i), image);
+        DrawImageCaption(painter, tab.rect(), 1, bar->tabText(i), image);
+        painter.end();
+        if (sideways) {
+            tab = tab.convertToFormat(Bitmap24);
+            Side == 2 ? RotateLeft(tab) : RotateRight(tab);
+        }
+        canvas.drawImage(r.topLeft(), tab);
     }
     canvas.end();
     dc.drawImage(QPoint(0, 0), FPage);

@@ -217,6 +217,27 @@ TEST_F(SkinnedForm, AttachingTwiceChangesNothingAndTheColoursComeBack)
     EXPECT_EQ(form->palette().color(QPalette::Window), formBefore);
     EXPECT_EQ(form->Combo->style(), qApp->style());
     EXPECT_EQ(form->List->verticalScrollBar()->style(), qApp->style());
+    EXPECT_EQ(form->Spin->style(), qApp->style());
+    EXPECT_EQ(form->Slider->style(), qApp->style());
+}
+
+TEST_F(SkinnedForm, ControlsWorkOnAfterTheSkinIsGone)
+{
+    ShowAndAttach();
+    // Open the list once while skinned, so it is made with the skin's style.
+    form->Combo->showPopup();
+    ASSERT_TRUE(WaitFor([&] { return form->Combo->view()->isVisible(); }));
+    form->Combo->hidePopup();
+    skinner->Unskin();
+    QTest::mouseClick(form->Combo, Qt::LeftButton, {}, form->Combo->rect().center());
+    ASSERT_TRUE(WaitFor([&] { return form->Combo->view()->isVisible(); }));
+    QTest::keyClick(form->Combo->view(), Qt::Key_Down);
+    QTest::keyClick(form->Combo->view(), Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return !form->Combo->view()->isVisible(); }));
+    EXPECT_EQ(form->Combo->currentIndex(), 1);
+    form->Spin->stepUp();
+    form->ScrollBar->setValue(30);
+    form->grab();
 }
 
 TEST_F(SkinnedForm, APushButtonShowsTheFrameOfItsState)
@@ -478,6 +499,24 @@ TEST_F(SkinnedForm, SpinBoxButtonsAnswerWhereTheSkinDrawsThem)
     // Left of the buttons is the edit: a click there steps nothing.
     QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(area.left() - 3, area.top() + 2));
     EXPECT_EQ(spin->value(), 4);
+}
+
+TEST_F(SkinnedForm, TabsAreDrawnFromTheSkinOnEverySide)
+{
+    for (QTabWidget::TabPosition side : {QTabWidget::North, QTabWidget::West, QTabWidget::South}) {
+        delete skinner.data();
+        form = std::make_unique<TControlForm>();
+        form->Tabs->setTabPosition(side);
+        form->Tabs->resize(200, 180);
+        ShowAndAttach();
+        QTabBar *bar = form->Tabs->tabBar();
+        const QImage strip = bar->grab().toImage();
+        EXPECT_EQ(Hex(strip.pixel(bar->tabRect(0).topLeft() + QPoint(1, 1))), Hex(FrameColour(TabBase, 2))) << side;
+        EXPECT_EQ(Hex(strip.pixel(bar->tabRect(1).topLeft() + QPoint(1, 1))), Hex(FrameColour(TabBase, 1))) << side;
+        // The page within the skin's border is face colour.
+        QWidget *page = form->Tabs->currentWidget();
+        EXPECT_EQ(Hex(PixelOf(form->Tabs, page->mapTo(form->Tabs, page->rect().center()))), Hex(Face)) << side;
+    }
 }
 
 TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
