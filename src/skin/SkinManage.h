@@ -64,6 +64,9 @@ public:
     const QImage *FindPopupBitmap(const QObject *key) const;
     void SetMaximizedState(bool value);
     void ReloadAll();
+    // Asked before a menu item is drawn. Every popup skinner already knows
+    // its menu, so there is nothing to mark.
+    void MarkPopupMenus() {}
     // A window skinner's own filter on the thread's events, freed with the
     // manager.
     void AddExtraHook(QObject *hook);

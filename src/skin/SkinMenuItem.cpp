@@ -421,6 +421,8 @@ void TSkinMenuStyle::DrawSkinnedMenuItem(const TSkinMenuItem &item, QPainter &ca
     const TSkinData *skinData = SkinData();
     if (!skinData)
         return;
+    if (SkinManager)
+        SkinManager->MarkPopupMenus();
     const TDataSkinObject *element = skinData->Skin.MenuItem.get();
     if (!element) {
         DrawPlainMenuItem(item, canvas, rect, selected);

@@ -345,6 +345,28 @@ TEST_F(MenuBar, UnskinningGivesTheWindowItsMenuBarBack)
     EXPECT_TRUE(form->findChildren<QShortcut *>().isEmpty());
 }
 
+TEST_F(MenuBar, SwitchingTheSkinOffWhileABarMenuIsOpenLeavesAWorkingWindow)
+{
+    SkinIt();
+    QPointer<TRuzOzodOvez> gone = skinner;
+    QPointer<TWinSkinMenu> barGone = bar;
+    bool closedAfterUnskin = false;
+    MenuScript script({{"ToolsPopup", [&](QMenu *menu) {
+                            form->findChild<TSkinData *>()->SetActive(false);
+                            QTimer::singleShot(0, menu, [&, menu] {
+                                closedAfterUnskin = WaitFor([&] { return gone.isNull(); });
+                                CloseAll(menu);
+                            });
+                        }}});
+    TMenuBtn *tools = Button("&Tools...");
+    bar->MouseDown(tools->Rect.center());
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_TRUE(closedAfterUnskin);
+    EXPECT_TRUE(barGone.isNull());
+    EXPECT_TRUE(form->menuBar()->isVisible());
+    EXPECT_FALSE(form->Tools->testAttribute(Qt::WA_SetStyle));
+}
+
 TEST_F(MenuBar, PressReleaseAndLeaveFollowTheMouse)
 {
     SkinIt();
