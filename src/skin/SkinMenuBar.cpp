@@ -258,6 +258,7 @@ void TWinSkinMenu::HideMenuBar()
 {
     if (!MenuHandle)
         return;
+    FBar = MenuHandle;
     MenuHandle->installEventFilter(this);
     MenuHandle->hide();
 }
@@ -269,6 +270,7 @@ void TWinSkinMenu::GiveMenuBack()
         MenuHandle->removeEventFilter(this);
         MenuHandle->show();
     }
+    FBar = nullptr;
     if (Form)
         Form->HotObject = nullptr;
     FreeButtons();
@@ -523,12 +525,15 @@ void TWinSkinMenu::RemoveMenuHook()
 
 bool TWinSkinMenu::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == MenuHandle) {
+    if (watched == FBar) {
         switch (event->type()) {
         case QEvent::ActionAdded:
         case QEvent::ActionRemoved:
         case QEvent::ActionChanged:
-            MenuChanged();
+            // Rebuilt once the change is complete (a change of language
+            // touches several items), and never from within the bar's own
+            // destruction.
+            QueueMenuChanged();
             break;
         default:
             break;
@@ -602,9 +607,20 @@ bool TWinSkinMenu::MenuHook(QMenu *menu, QEvent *event)
     return false;
 }
 
+void TWinSkinMenu::QueueMenuChanged()
+{
+    if (FChangeQueued)
+        return;
+    FChangeQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FChangeQueued = false;
+        MenuChanged();
+    });
+}
+
 void TWinSkinMenu::MenuChanged()
 {
-    if (!SkinData || !SkinData->MenuUpdate)
+    if (!SkinData || !SkinData->MenuUpdate || !MenuHandle)
         return;
     // Rebuilding would free the button whose menu is open: it waits until
     // the menu has closed.

@@ -139,6 +139,7 @@ private:
     bool MenuHook(QMenu *menu, QEvent *event);
     void MenuChanged();
     void QueuePress(const QPoint &point);
+    void QueueMenuChanged();
 
     QList<QShortcut *> FShortcuts;
     QList<QPointer<QMenu>> FHooked;
@@ -149,6 +150,8 @@ private:
     QPoint FLastMouse;
     bool FReloadPending = false;
     bool FPressPending = false;
+    bool FChangeQueued = false;
+    const QObject *FBar = nullptr; // the hidden menu bar, also while it is destroyed
     QPoint FPendingPress;
 };
 

@@ -176,10 +176,21 @@ TSkinData *TSkinMenuStyle::SkinData() const
     return FSkinner ? FSkinner->SkinData.data() : nullptr;
 }
 
+bool TSkinMenuStyle::IsOwnerDrawn(const QMenu *menu) const
+{
+    return FMenus.contains(menu);
+}
+
+TMenuItemKind TSkinMenuStyle::KindOf(const QMenu *menu) const
+{
+    return FMenus.value(menu, TMenuItemKind::Handle);
+}
+
 void TSkinMenuStyle::Forget(QObject *menu)
 {
-    FMenus.remove(static_cast<QMenu *>(menu));
-    FStyled.removeIf([menu](const QPointer<QMenu> &m) { return !m || m.data() == menu; });
+    // Called as the menu is destroyed: it is only a QObject by now.
+    FMenus.remove(menu);
+    FStyled.removeIf([](const QPointer<QMenu> &m) { return m.isNull(); });
 }
 
 void TSkinMenuStyle::OwnerDrawItems(QMenu *menu, bool on, TMenuItemKind kind)

@@ -68,8 +68,8 @@ public:
     // Menus made later in the window, Qt's context menus among them, get the
     // style as they are readied for their first showing.
     void WatchNewMenus(bool on);
-    bool IsOwnerDrawn(const QMenu *menu) const { return FMenus.contains(menu); }
-    TMenuItemKind KindOf(const QMenu *menu) const { return FMenus.value(menu, TMenuItemKind::Handle); }
+    bool IsOwnerDrawn(const QMenu *menu) const;
+    TMenuItemKind KindOf(const QMenu *menu) const;
 
     // The measure handlers: width and height come in as the application's
     // style measured them.
@@ -112,8 +112,8 @@ private:
     void Forget(QObject *menu);
 
     TRuzOzodOvez *FSkinner;
-    QHash<const QMenu *, TMenuItemKind> FMenus;
-    QList<QPointer<QMenu>> FStyled; // to be given their style back
+    QHash<const QObject *, TMenuItemKind> FMenus; // keyed by the menu, also while it is being destroyed
+    QList<QPointer<QMenu>> FStyled;               // to be given their style back
     QList<QPointer<QWidget>> FStyledWidgets;
     bool FWatching = false;
 };

@@ -155,7 +155,8 @@ void TWinSkinPopMenu::Paint(QEvent *event)
 
 bool TWinSkinPopMenu::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != MenuWindow)
+    // Compared as objects: the window may be part way through its destruction.
+    if (watched != FWindow || !MenuWindow)
         return QObject::eventFilter(watched, event);
     if (event->type() == static_cast<QEvent::Type>(SkinMsgQuery)) {
         static_cast<TSkinMessage *>(event)->Result = 1;

@@ -92,7 +92,7 @@ TEST_F(SkinMainMenu, TheSkinnedBarOpensItsMenusFromTheKeyboardAndGivesTheBarBack
     // A change of language re-labels the skinned bar.
     model::Language = 2;
     main.ApplyLanguage();
-    EXPECT_EQ(Captions(), QStringList({"&Outils...", "?"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Captions() == QStringList({"&Outils...", "?"}); }));
 
     QPointer<skin::TRuzOzodOvez> gone = skinner;
     data->SetActive(false);
