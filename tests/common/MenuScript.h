@@ -4,7 +4,7 @@
 // would: a menu's loop blocks the test, so the steps run from a timer. Each
 // step waits until the innermost open menu is the one it names and has an
 // item selected, then acts on it. A menu that never comes ends the script
-// after a few seconds with every menu closed, so a test fails instead of
+// after ten seconds with every menu closed, so a test fails instead of
 // waiting forever.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -40,7 +40,7 @@ public:
 private:
     void Poll()
     {
-        if (FClock.elapsed() > 4000) {
+        if (FClock.elapsed() > 10000) {
             FSteps.clear();
             CloseAll();
             return;

@@ -83,6 +83,10 @@ TEST_F(SkinMainMenu, TheSkinnedBarOpensItsMenusFromTheKeyboardAndGivesTheBarBack
                             QTest::keyClick(menu, Qt::Key_Left);
                         }},
                        {"mnuWhatPopup", MenuScript::CloseAll}});
+    // Made frameless by the skin, the window is shown anew: Alt+T reaches it
+    // once it is the active window again.
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_T, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return script.Done(); }, 10000));
     EXPECT_EQ(script.seen, QStringList({"mnuToolsPopup", "mnuWhatPopup"}));
