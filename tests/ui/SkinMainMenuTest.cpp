@@ -63,6 +63,8 @@ TEST_F(SkinMainMenu, TheSkinnedBarOpensItsMenusFromTheKeyboardAndGivesTheBarBack
     ASSERT_TRUE(QTest::qWaitFor([&] { return skin::SkinManager->FindSkinner(&main) != nullptr; }, 10000));
     skinner = skin::SkinManager->FindSkinner(&main);
     ASSERT_NE(skinner->MenuBar, nullptr);
+    // The frame's first layout shows the window anew, frameless.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return skinner->FirstLayoutSeen == 1; }, 10000));
     EXPECT_FALSE(main.menuBar()->isVisible());
     EXPECT_EQ(skinner->MenuHeight, menuHeight);
     EXPECT_EQ(Captions(), QStringList({"&Tools...", "?"}));
