@@ -4,7 +4,7 @@
 // with its menu bar, and saves three pictures: PREFIX-bar.png, the skinned
 // menu bar as the window's frame paints it; PREFIX-popup.png, the Tools menu
 // opened from that bar with its first item selected; PREFIX-window.png, the
-// bar above the window's client area. Then the program closes as if the
+// whole window in its skinned frame. Then the program closes as if the
 // user closed it.
 #include "skin/RadEzarArov.h"
 #include "skin/RuzOzodOvez.h"
@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMenu>
-#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 
@@ -63,26 +62,18 @@ private:
             return;
         }
         skin::TRuzOzodOvez *skinner = Skinner();
-        if (!skinner || !skinner->MenuBar || FOpened)
+        if (!skinner || !skinner->MenuBar || !skinner->FirstLayoutSeen || FOpened)
             return;
         FOpened = true;
         FTimer.stop();
         skin::TWinSkinMenu *bar = skinner->MenuBar;
-        const QRect barRect(0, 0, FWindow->width(), skinner->MenuHeight);
-        QImage barPicture(barRect.size(), QImage::Format_RGB32);
-        {
-            QPainter painter(&barPicture);
-            bar->PaintBar(painter, barRect);
-        }
-        bool ok = Save(barPicture, FPrefix + "-bar.png");
-        const QImage client = FWindow->grab().toImage();
-        QImage window(client.width(), client.height() + barRect.height(), QImage::Format_RGB32);
-        {
-            QPainter painter(&window);
-            painter.drawImage(0, 0, barPicture);
-            painter.drawImage(0, barRect.height(), client);
-        }
-        ok = Save(window, FPrefix + "-window.png") && ok;
+        // The window as its frame paints it, the bar in the frame's menu
+        // strip; the grab lays the bar's buttons out too.
+        const QImage window = FWindow->grab().toImage();
+        const QRect barRect(skinner->BorderLeft, skinner->BorderTop,
+                            window.width() - skinner->BorderLeft - skinner->BorderRight, skinner->MenuHeight);
+        bool ok = Save(window, FPrefix + "-window.png");
+        ok = Save(window.copy(barRect), FPrefix + "-bar.png") && ok;
         // The menu's loop runs inside the click; the picture is taken from
         // within it once the first item is selected.
         QTimer *inside = new QTimer(this);
