@@ -70,6 +70,15 @@ constexpr int CheckMarkWidth = 13;
 // The width of a spin box's buttons.
 constexpr int SpinButtonWidth = 16;
 
+// Gives a widget its own style back, unless the widget is already being
+// destroyed (a skinner freed with its control finds the control's derived
+// part gone): it then never draws again.
+void ReleaseStyle(QWidget *widget, const char *className, QStyle *style)
+{
+    if (widget && style && widget->inherits(className) && widget->style() == style)
+        widget->setStyle(nullptr);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- buttons
@@ -447,8 +456,7 @@ void TSkinCheckBox::Draw(QPainter &dc, const QRect &rect)
 
 TSkinComBox::~TSkinComBox()
 {
-    if (Handle && FStyle && Handle->style() == FStyle)
-        Handle->setStyle(nullptr);
+    ReleaseStyle(Handle, "QComboBox", FStyle);
     delete FStyle.data();
 }
 
@@ -745,8 +753,7 @@ bool TSkinUpDown::InSpinBox() const
 
 TSkinUpDown::~TSkinUpDown()
 {
-    if (Handle && FStyle && Handle->style() == FStyle)
-        Handle->setStyle(nullptr);
+    ReleaseStyle(Handle, "QAbstractSpinBox", FStyle);
     delete FStyle.data();
 }
 
@@ -1135,8 +1142,7 @@ void TSkinProgress::Draw(QPainter &dc, const QRect &rect)
 
 TSkinTrackBar::~TSkinTrackBar()
 {
-    if (Handle && FStyle && Handle->style() == FStyle)
-        Handle->setStyle(nullptr);
+    ReleaseStyle(Handle, "QSlider", FStyle);
     delete FStyle.data();
 }
 
@@ -1361,10 +1367,8 @@ bool TSkinScrollbar::SkinReady() const
 void TSkinScrollbar::ReleaseBars()
 {
     for (int i = 0; i < FBars.size(); ++i) {
-        QScrollBar *bar = FBars[i];
         TSkinProxyStyle *style = i < FStyles.size() ? FStyles[i].data() : nullptr;
-        if (bar && style && bar->style() == style)
-            bar->setStyle(nullptr);
+        ReleaseStyle(FBars[i], "QScrollBar", style);
         delete style;
     }
     FBars.clear();

@@ -272,7 +272,7 @@ protected:
     void EndPress(QScrollBar *bar);
     bool SkinReady() const;
 
-    QList<QPointer<QScrollBar>> FBars;
+    QList<QPointer<QWidget>> FBars;
     QList<QPointer<TSkinProxyStyle>> FStyles;
 };
 
