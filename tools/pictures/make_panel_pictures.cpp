@@ -4,6 +4,8 @@
 // noise, so running it again gives the same files.
 //
 //   make_panel_pictures <folder>
+#include "PictureKit.h"
+
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -23,24 +25,6 @@
 namespace {
 
 // ---------------------------------------------------------------- noise
-
-// A hash of a lattice point to [0, 1): the same on every machine, unlike
-// the standard library's distributions.
-double Hash(int x, int y, uint32_t seed)
-{
-    uint32_t h = seed * 0x9E3779B9u ^ uint32_t(x) * 0x85EBCA6Bu ^ uint32_t(y) * 0xC2B2AE35u;
-    h ^= h >> 16;
-    h *= 0x7FEB352Du;
-    h ^= h >> 15;
-    h *= 0x846CA68Bu;
-    h ^= h >> 16;
-    return (h & 0xFFFFFF) / double(0x1000000);
-}
-
-double Smooth(double t)
-{
-    return t * t * (3 - 2 * t);
-}
 
 // Smooth value noise in [0, 1) with lattice cells of cellX by cellY pixels.
 double ValueNoise(double x, double y, double cellX, double cellY, uint32_t seed)
@@ -69,44 +53,6 @@ double Fractal(double x, double y, double cell, int octaves, uint32_t seed, doub
         amplitude /= 2;
     }
     return sum / total;
-}
-
-QColor Shade(const QColor &c, double factor)
-{
-    const auto channel = [factor](int v) { return std::clamp(int(std::lround(v * factor)), 0, 255); };
-    return QColor(channel(c.red()), channel(c.green()), channel(c.blue()), c.alpha());
-}
-
-QColor Mix(const QColor &a, const QColor &b, double t)
-{
-    const auto channel = [t](int x, int y) { return std::clamp(int(std::lround(x + (y - x) * t)), 0, 255); };
-    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
-                  channel(a.alpha(), b.alpha()));
-}
-
-// Pictures are painted large and reduced, which smooths edges far better
-// than antialiasing at the final size.
-QImage Reduce(const QImage &large, int width, int height)
-{
-    return large.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-QImage NewCanvas(int width, int height, const QColor &fill = Qt::transparent)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(fill);
-    return image;
-}
-
-bool Save(const QImage &image, const QDir &folder, const char *name, int quality = -1)
-{
-    const QString path = folder.filePath(QString::fromLatin1(name));
-    if (!image.save(path, nullptr, quality)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
 }
 
 // ------------------------------------------------------- keyboard case

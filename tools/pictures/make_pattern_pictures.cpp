@@ -6,6 +6,8 @@
 // drawn from code, so running it again gives the same files.
 //
 //   make_pattern_pictures <folder>
+#include "PictureKit.h"
+
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -21,38 +23,6 @@
 #include <functional>
 
 namespace {
-
-QColor Mix(const QColor &a, const QColor &b, double t)
-{
-    const auto channel = [t](int x, int y) { return std::clamp(int(std::lround(x + (y - x) * t)), 0, 255); };
-    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
-                  channel(a.alpha(), b.alpha()));
-}
-
-QImage NewCanvas(int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-// Pictures are painted large and reduced, which smooths edges far better
-// than antialiasing at the final size.
-QImage Reduce(const QImage &large, int width, int height)
-{
-    return large.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-bool Save(const QImage &image, const QDir &folder, const char *name)
-{
-    const QString path = folder.filePath(QString::fromLatin1(name));
-    if (!image.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
 
 // ------------------------------------------------------------- buttons
 

@@ -9,6 +9,8 @@
 //
 // Everything is drawn from code with a fixed-seed noise, so the files come
 // out the same on every run.
+#include "PictureKit.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -29,22 +31,6 @@
 namespace {
 
 // ---------------------------------------------------------------- noise
-
-double Hash(int x, int y, uint32_t seed)
-{
-    uint32_t h = seed * 0x9E3779B9u ^ uint32_t(x) * 0x85EBCA6Bu ^ uint32_t(y) * 0xC2B2AE35u;
-    h ^= h >> 16;
-    h *= 0x7FEB352Du;
-    h ^= h >> 15;
-    h *= 0x846CA68Bu;
-    h ^= h >> 16;
-    return (h & 0xFFFFFF) / double(0x1000000);
-}
-
-double Smooth(double t)
-{
-    return t * t * (3 - 2 * t);
-}
 
 // Noise that repeats every `period` lattice cells along x.
 double PeriodicNoise(double x, double y, double cellX, double cellY, int period, uint32_t seed)
@@ -84,19 +70,6 @@ const QColor LedOff(30, 48, 36);   // unlit LED
 const QColor Alarm(244, 96, 72);   // the close button's LED
 const QColor Glyph(226, 229, 233); // light engraving
 
-QColor Shade(const QColor &c, double factor)
-{
-    const auto channel = [factor](int v) { return std::clamp(int(std::lround(v * factor)), 0, 255); };
-    return QColor(channel(c.red()), channel(c.green()), channel(c.blue()), c.alpha());
-}
-
-QColor Mix(const QColor &a, const QColor &b, double t)
-{
-    const auto channel = [t](int x, int y) { return std::clamp(int(std::lround(x + (y - x) * t)), 0, 255); };
-    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
-                  channel(a.alpha(), b.alpha()));
-}
-
 QColor Alpha(const QColor &c, int alpha)
 {
     QColor out = c;
@@ -108,22 +81,10 @@ QColor Alpha(const QColor &c, int alpha)
 
 constexpr int S = 4; // small pictures are painted 4 x larger and reduced
 
-QImage Canvas(int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
-}
-
-QImage Reduce(const QImage &big, int width, int height)
-{
-    return big.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
 // Paints at S x scale with antialiasing and brings it down to size.
 QImage Painted(int width, int height, const std::function<void(QPainter &)> &paint)
 {
-    QImage big = Canvas(width * S, height * S);
+    QImage big = NewCanvas(width * S, height * S);
     QPainter p(&big);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -773,7 +734,7 @@ QImage TabPage()
 QImage StatusEdges()
 {
     return SideBySide(
-        {Channel(20, 20, QColor(40, 43, 47), 2), Key(20, 20, Look::Normal, false, 2), Solid(Canvas(20, 20))});
+        {Channel(20, 20, QColor(40, 43, 47), 2), Key(20, 20, Look::Normal, false, 2), Solid(NewCanvas(20, 20))});
 }
 
 // The drop button of a combo box: 1 normal, 2 pressed, 3 disabled, 4 hot.
@@ -905,7 +866,7 @@ QImage ScrollArrows()
     for (int i = 17; i <= 20; ++i)
         frames.push_back(Key(16, 16, i == 20 ? Look::Disabled : Look::Normal, false, 3));
     for (int i = 21; i <= 23; ++i) {
-        QImage grip = Solid(Canvas(16, 16));
+        QImage grip = Solid(NewCanvas(16, 16));
         QPainter p(&grip);
         for (int d = 0; d < 3; ++d) {
             for (int k = 0; k <= d; ++k) {
