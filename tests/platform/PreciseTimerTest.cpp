@@ -2,26 +2,14 @@
 // changed while it runs and from inside its own handler. How precisely it
 // keeps time is measured by bench_metronome, not here.
 #include "platform/PreciseTimer.h"
+#include "EventWait.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
-bool WaitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(10000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using hntest::WaitFor;
 
 TEST(PreciseTimer, TicksUntilStoppedAndNotOnceAfterwards)
 {

@@ -3,6 +3,7 @@
 // Chord analysis windows beside a main window and a set-up dialog built as
 // the program builds them, so the windows reach the MIDI output (the
 // loopback driver's) through the dialog as they do in the program.
+#include "EventWait.h"
 #include "MainWindowFixture.h"
 
 #include "midi/MidiIn.h"
@@ -12,7 +13,6 @@
 #include "ui/Midi_Setup.h"
 #include "ui/analyse.h"
 
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QTimer>
 
@@ -122,16 +122,5 @@ protected:
         return messages;
     }
 
-    // Handles events until the condition holds. The bound only keeps a
-    // broken build from hanging; nothing here measures how long anything took.
-    static bool WaitFor(const std::function<bool()> &condition)
-    {
-        QDeadlineTimer deadline(10000);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
-    }
+    static bool WaitFor(const std::function<bool()> &condition) { return hntest::WaitFor(condition); }
 };

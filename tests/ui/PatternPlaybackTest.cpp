@@ -1,6 +1,7 @@
 // The pattern editor in the whole program, playing its grid through the main
 // window to the loopback output: the order of the beats, the markers, the
 // playback modes, and what stops it.
+#include "EventWait.h"
 #include "PatternFixture.h"
 
 #include "midi/ThreadUnit.h"
@@ -8,25 +9,13 @@
 #include "ui/Midi_Setup.h"
 #include "ui/Startup.h"
 
-#include <QDeadlineTimer>
 #include <QLCDNumber>
 #include <QRadioButton>
 #include <QTimer>
 
 namespace {
 
-// Handles events until the condition holds. The bound only keeps a broken
-// build from hanging; nothing here measures how long anything took.
-bool WaitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(10000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using hntest::WaitFor;
 
 QString Hex(const std::vector<uint8_t> &bytes)
 {

@@ -3,6 +3,7 @@
 // plays the next chord, clicks that interrupt arpeggios, and an end that
 // neither hangs nor leaves a device open or a note sounding while playbacks
 // still wait.
+#include "EventWait.h"
 #include "MainWindowFixture.h"
 
 #include "midi/ThreadUnit.h"
@@ -10,7 +11,6 @@
 #include "ui/Midi_Setup.h"
 #include "ui/Startup.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,18 +27,7 @@
 
 namespace {
 
-// Handles events until the condition holds. The bound only keeps a broken
-// build from hanging; nothing here measures how long anything took.
-bool WaitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(10000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
+using hntest::WaitFor;
 
 void HandlePostedEvents()
 {

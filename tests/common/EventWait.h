@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <functional>
+
+namespace hntest {
+
+// Handles events until the condition holds. The bound only keeps a broken
+// build from hanging; nothing here measures how long anything took.
+inline bool WaitFor(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+} // namespace hntest
