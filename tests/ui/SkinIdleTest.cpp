@@ -1,7 +1,7 @@
 // The skin engine as the program runs it: the main window's component reads
 // the skin and the manager watches every window, but with the component
 // switched off nothing is skinned and every event reaches its window.
-#include "MainWindowFixture.h"
+#include "SkinProgramFixture.h"
 
 #include "skin/RadEzarArov.h"
 #include "skin/SkinManage.h"
@@ -47,23 +47,8 @@ protected:
     }
 };
 
-class SkinIdle : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        // As at the program's start: no manager, no window activated yet.
-        skin::FreeSkinManager();
-    }
-    void TearDown() override
-    {
-        program.reset();
-        skin::FreeSkinManager();
-        MainWindowTest::TearDown();
-    }
-
-    std::unique_ptr<ui::TProgramWindows> program;
-};
+// As at the program's start: no manager, no window activated yet.
+class SkinIdle : public SkinProgramTest {};
 
 bool WaitFor(const std::function<bool()> &condition)
 {

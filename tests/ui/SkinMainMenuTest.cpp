@@ -2,8 +2,8 @@
 // buttons of the skinned bar, Alt+T and the arrow keys work on them, a
 // change of language re-labels them, and switching the skin off gives the
 // window its own menu bar back.
-#include "MainWindowFixture.h"
 #include "MenuScript.h"
+#include "SkinProgramFixture.h"
 
 #include "skin/RadEzarArov.h"
 #include "skin/RuzOzodOvez.h"
@@ -18,19 +18,12 @@
 
 namespace {
 
-class SkinMainMenu : public MainWindowTest {
+class SkinMainMenu : public SkinProgramTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        skin::FreeSkinManager();
-    }
     void TearDown() override
     {
-        program.reset();
-        skin::FreeSkinManager();
+        SkinProgramTest::TearDown();
         model::Language = 1;
-        MainWindowTest::TearDown();
     }
 
     QStringList Captions() const
@@ -41,7 +34,6 @@ protected:
         return captions;
     }
 
-    std::unique_ptr<ui::TProgramWindows> program;
     skin::TRuzOzodOvez *skinner = nullptr;
 };
 

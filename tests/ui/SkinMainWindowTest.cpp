@@ -1,7 +1,7 @@
 // The main window with its skin switched on, the drawn menu bar left out:
 // the controls take the skin, everything else looks as before, and
 // switching the skin off gives every control its own colours and style back.
-#include "MainWindowFixture.h"
+#include "SkinProgramFixture.h"
 
 #include "skin/RadEzarArov.h"
 #include "skin/RuzOzodOvez.h"
@@ -19,21 +19,7 @@
 
 namespace {
 
-class SkinMain : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        skin::FreeSkinManager();
-    }
-    void TearDown() override
-    {
-        program.reset();
-        skin::FreeSkinManager();
-        MainWindowTest::TearDown();
-    }
-    std::unique_ptr<ui::TProgramWindows> program;
-};
+class SkinMain : public SkinProgramTest {};
 
 struct TLook {
     QPalette palette;
