@@ -13,6 +13,7 @@
 //   bench_arpeggio [--speed MS] [--runs N]
 //
 // Goals: every gap within 2 ms of Speed; under 5 % of one core while waiting.
+#include "BenchSupport.h"
 #include "midi/MidiOut.h"
 #include "midi/ThreadUnit.h"
 #include "model/Declare.h"
@@ -54,20 +55,7 @@ double ProcessorSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-// The time stamps, in milliseconds, of the note-ons the loopback log holds.
-std::vector<double> NoteOnTimes(const QString &log)
-{
-    std::vector<double> times;
-    QFile file(log);
-    if (!file.open(QIODevice::ReadOnly))
-        return times;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 4 && fields[1].startsWith('9'))
-            times.push_back(fields[0].toDouble());
-    }
-    return times;
-}
+using bench::NoteOnTimes;
 
 // Plays the arpeggio as the program does and returns once it has ended.
 void PlayArpeggio(TMidiOutput &output)

@@ -13,6 +13,7 @@
 //
 // Goals: 99th percentile of the tick deviation under 1 ms; drift at the last
 // beat under 1 ms.
+#include "BenchSupport.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
 #include "platform/Registry.h"
@@ -73,17 +74,9 @@ TSummary Summarise(const std::vector<double> &deviations)
 std::vector<double> BeatTimes(const QString &log)
 {
     std::vector<double> times;
-    QFile file(log);
-    if (!file.open(QIODevice::ReadOnly))
-        return times;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() != 4 || !fields[1].startsWith('9'))
-            continue;
-        const double at = fields[0].toDouble();
+    for (const double at : bench::NoteOnTimes(log))
         if (times.empty() || at - times.back() > 50.0)
             times.push_back(at);
-    }
     return times;
 }
 

@@ -2,6 +2,7 @@
 // parse the description, fill every element), 50 runs each, in processor
 // time. Goals: decode
 // median under 4 ms and slowest under 8 ms; whole load median under 10 ms.
+#include "BenchSupport.h"
 #include "skin/Lzh.h"
 #include "skin/QuickIni.h"
 #include "skin/Skin.h"
@@ -14,39 +15,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <functional>
-#include <vector>
 
-namespace {
-
-struct Figures {
-    double median;
-    double slowest;
-};
-
-// Processor time of this thread: on a machine shared with other work the
-// wall clock mostly measures the waits for a processor.
-double ThreadMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-Figures Measure(int runs, const std::function<void()> &work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        const double start = ThreadMs();
-        work();
-        ms.push_back(ThreadMs() - start);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
-}
-
-} // namespace
+using bench::Figures;
+using bench::Measure;
 
 int main(int argc, char **argv)
 {

@@ -2,6 +2,7 @@
 // are transparent at their corners: a repaint of the whole frame, and a new
 // outline (the window's region) built from the borders, 50 runs each, in
 // processor time. Goal: each median under 5 ms.
+#include "BenchSupport.h"
 #include "skin/RadEzarArov.h"
 #include "skin/RuzOzodOvez.h"
 #include "skin/SkinManage.h"
@@ -12,41 +13,14 @@
 #include <QTest>
 #include <QWidget>
 
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
-#include <functional>
-#include <vector>
 
 namespace {
 
 class TBenchForm : public QWidget {};
 
-struct Figures {
-    double median;
-    double slowest;
-};
-
-// Processor time of this thread: on a machine shared with other work the
-// wall clock mostly measures the waits for a processor.
-double ThreadMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-Figures Measure(int runs, const std::function<void(int)> &work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        const double start = ThreadMs();
-        work(i);
-        ms.push_back(ThreadMs() - start);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
-}
+using bench::Figures;
+using bench::Measure;
 
 void Print(const char *what, const Figures &f)
 {
