@@ -865,28 +865,17 @@ void TFrmPattern::MnuRepeatClick()
 
 void TFrmPattern::InsertmeasurebeforeClick()
 {
-    const int row = Grille->currentRow();
-    if (row < 0)
-        return;
-    if (RowCount() >= ui::PatternMaxMeasures) {
-        ui::MessageDlg(this, ui::TMsgDlgType::Warning,
-                       Text("The pattern already has 999 measures, the most a pattern file can hold.",
-                            "La grille a déjà 999 mesures, le plus qu'un fichier de grille puisse contenir."));
-        return;
-    }
-    const int col = Grille->currentColumn();
-    const int oldLast = RowCount() - 1;
-    SetRowCount(RowCount() + 1);
-    for (int r = oldLast; r >= row; --r)
-        for (int c = 1; c < ColCount(); ++c)
-            MoveCell(c, r, r + 1);
-    for (int c = 1; c < ColCount(); ++c)
-        SetCell(c, row, QString(), {});
-    SelectCell(col, row);
-    GrilleClick();
+    InsertMeasure(0);
 }
 
 void TFrmPattern::InsertmeasureafterClick()
+{
+    InsertMeasure(1);
+}
+
+// An empty measure at the current row (offset 0) or just below it (offset
+// 1); the selection keeps its row and column.
+void TFrmPattern::InsertMeasure(int offset)
 {
     const int row = Grille->currentRow();
     if (row < 0)
@@ -898,7 +887,7 @@ void TFrmPattern::InsertmeasureafterClick()
         return;
     }
     const int col = Grille->currentColumn();
-    const int at = row + 1;
+    const int at = row + offset;
     const int oldLast = RowCount() - 1;
     SetRowCount(RowCount() + 1);
     for (int r = oldLast; r >= at; --r)

@@ -232,6 +232,7 @@ private:
     void SetCell(int col, int row, const QString &text, const ui::TPatternCell &cell);
     void MoveCell(int col, int fromRow, int toRow);
     void SetRowCount(int rows);
+    void InsertMeasure(int offset);
     void SelectCell(int col, int row);
     void ShowMeasure();
     void ShowTempo(int position);
