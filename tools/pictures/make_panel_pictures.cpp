@@ -5,6 +5,7 @@
 //
 //   make_panel_pictures <folder>
 #include "PictureKit.h"
+#include "RoundButton.h"
 
 #include <QColor>
 #include <QDir>
@@ -113,8 +114,6 @@ QImage KeyboardCase()
 
 // ---------------------------------------------------------- play button
 
-enum class Face { Normal, Hover, Pressed, Disabled };
-
 // One 32 x 32 frame of the round play button, painted at 4 x 4 scale.
 QImage PlayFrame(Face face)
 {
@@ -127,51 +126,11 @@ QImage PlayFrame(Face face)
     const QPointF centre(size / 2.0, size / 2.0);
     const bool disabled = face == Face::Disabled;
     const bool pressed = face == Face::Pressed;
-
-    // Soft drop shadow on the panel.
-    QRadialGradient drop(centre + QPointF(0, 4), 62);
-    drop.setColorAt(0.88, QColor(0, 0, 0, disabled ? 30 : 70));
-    drop.setColorAt(1.0, QColor(0, 0, 0, 0));
-    p.setBrush(drop);
-    p.drawEllipse(centre + QPointF(0, 4), 62, 62);
-
-    // Brushed-metal bezel, lit from the top left.
-    QLinearGradient bezel(0, 0, size, size);
-    bezel.setColorAt(0.0, disabled ? QColor(226, 226, 226) : QColor(246, 246, 244));
-    bezel.setColorAt(0.5, disabled ? QColor(186, 186, 186) : QColor(168, 170, 172));
-    bezel.setColorAt(1.0, disabled ? QColor(150, 150, 150) : QColor(78, 80, 84));
-    p.setBrush(bezel);
-    p.drawEllipse(centre, 59, 59);
-
-    // The well the face sits in.
-    p.setBrush(disabled ? QColor(120, 120, 120) : QColor(14, 15, 17));
-    p.drawEllipse(centre, 51, 51);
-
-    // The face: a domed graphite cap, dished in while pressed.
-    QRadialGradient cap(centre + QPointF(-14, pressed ? 18 : -18), 70);
-    QColor inner, outer;
-    switch (face) {
-    case Face::Normal:
-        inner = QColor(92, 100, 108);
-        outer = QColor(22, 25, 28);
-        break;
-    case Face::Hover:
-        inner = QColor(116, 126, 136);
-        outer = QColor(32, 36, 40);
-        break;
-    case Face::Pressed:
-        inner = QColor(62, 68, 74);
-        outer = QColor(12, 13, 15);
-        break;
-    case Face::Disabled:
-        inner = QColor(200, 200, 200);
-        outer = QColor(150, 150, 150);
-        break;
-    }
-    cap.setColorAt(0.0, inner);
-    cap.setColorAt(1.0, outer);
-    p.setBrush(cap);
-    p.drawEllipse(centre, 48, 48);
+    PaintRoundButton(p, size, face,
+                     {70,
+                      {QColor(226, 226, 226), QColor(186, 186, 186), QColor(150, 150, 150)},
+                      QColor(120, 120, 120),
+                      {QColor(200, 200, 200), QColor(150, 150, 150)}});
 
     // The play arrow, lit like an LED; nudged down and right while pressed.
     const QPointF shift = pressed ? QPointF(2, 3) : QPointF(0, 0);

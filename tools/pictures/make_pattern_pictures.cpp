@@ -7,6 +7,7 @@
 //
 //   make_pattern_pictures <folder>
 #include "PictureKit.h"
+#include "RoundButton.h"
 
 #include <QColor>
 #include <QDir>
@@ -25,8 +26,6 @@
 namespace {
 
 // ------------------------------------------------------------- buttons
-
-enum class Face { Normal, Hover, Pressed, Disabled };
 
 constexpr int Scale = 4;
 constexpr int ButtonSize = 32;
@@ -87,44 +86,11 @@ QImage ButtonFrame(Face face, const TLight &light, const std::function<void(QPai
     const QPointF centre(size / 2.0, size / 2.0);
     const bool disabled = face == Face::Disabled;
     const bool pressed = face == Face::Pressed;
-
-    QRadialGradient drop(centre + QPointF(0, 4), 62);
-    drop.setColorAt(0.88, QColor(0, 0, 0, disabled ? 30 : 80));
-    drop.setColorAt(1.0, QColor(0, 0, 0, 0));
-    p.setBrush(drop);
-    p.drawEllipse(centre + QPointF(0, 4), 62, 62);
-
-    QLinearGradient bezel(0, 0, size, size);
-    bezel.setColorAt(0.0, disabled ? QColor(200, 200, 200) : QColor(246, 246, 244));
-    bezel.setColorAt(0.5, disabled ? QColor(160, 160, 160) : QColor(168, 170, 172));
-    bezel.setColorAt(1.0, disabled ? QColor(120, 120, 120) : QColor(78, 80, 84));
-    p.setBrush(bezel);
-    p.drawEllipse(centre, 59, 59);
-
-    p.setBrush(disabled ? QColor(96, 96, 96) : QColor(14, 15, 17));
-    p.drawEllipse(centre, 51, 51);
-
-    QRadialGradient cap(centre + QPointF(-14, pressed ? 18 : -18), 70);
-    switch (face) {
-    case Face::Normal:
-        cap.setColorAt(0.0, QColor(92, 100, 108));
-        cap.setColorAt(1.0, QColor(22, 25, 28));
-        break;
-    case Face::Hover:
-        cap.setColorAt(0.0, QColor(116, 126, 136));
-        cap.setColorAt(1.0, QColor(32, 36, 40));
-        break;
-    case Face::Pressed:
-        cap.setColorAt(0.0, QColor(62, 68, 74));
-        cap.setColorAt(1.0, QColor(12, 13, 15));
-        break;
-    case Face::Disabled:
-        cap.setColorAt(0.0, QColor(170, 170, 170));
-        cap.setColorAt(1.0, QColor(120, 120, 120));
-        break;
-    }
-    p.setBrush(cap);
-    p.drawEllipse(centre, 48, 48);
+    PaintRoundButton(p, size, face,
+                     {80,
+                      {QColor(200, 200, 200), QColor(160, 160, 160), QColor(120, 120, 120)},
+                      QColor(96, 96, 96),
+                      {QColor(170, 170, 170), QColor(120, 120, 120)}});
 
     if (face == Face::Hover || face == Face::Normal) {
         QRadialGradient glow(centre, 44);
