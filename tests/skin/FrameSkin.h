@@ -9,18 +9,7 @@
 #include "skin/SkinFrame.h"
 #include "skin/SkinPacker.h"
 
-#include <QBuffer>
-
 namespace skintest {
-
-inline QByteArray BmpOf(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
-    return bytes;
-}
 
 // Frames side by side, each of one letter's colour.
 inline QImage Strip(const QString &letters, int width, int height)

@@ -7,7 +7,6 @@
 #include "skin/RadEzarArov.h"
 #include "skin/SkinPacker.h"
 
-#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -68,15 +67,6 @@ inline QRgb ComboLeft(int frame)
 inline QRgb ComboRight(int frame)
 {
     return qRgb(0, frame * 20, 230);
-}
-
-inline QByteArray BmpOf(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
-    return bytes;
 }
 
 inline QImage Strip(int base, int frames, int width, int height)

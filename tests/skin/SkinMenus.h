@@ -9,7 +9,6 @@
 #include "skin/SkinMenuItem.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -27,15 +26,6 @@ inline const QRgb PopupMiddle = qRgb(20, 20, 30);    // MenuBackground's middle
 inline const QRgb BarActive = qRgb(70, 20, 70);      // MenuBar frame 1
 inline const QRgb BarInactive = qRgb(20, 70, 70);    // MenuBar frame 2
 inline const QRgb KeyMagenta = qRgb(255, 0, 255);
-
-inline QByteArray MenuBmpOf(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
-    return bytes;
-}
 
 // Five frames of 30 x 20 side by side; frame 2 is magenta but for its
 // bottom 4 rows, the separator's line.
@@ -109,9 +99,9 @@ inline QByteArray MenuSkinPackage(const MenuSkinOptions &o = {})
     if (o.buttons)
         ini += "[Buttons]\r\nBitmap=menuitem.bmp\r\n";
     return skin::PackSkin({{"skin.ini", ini},
-                           {"menuitem.bmp", MenuBmpOf(MenuItemPicture())},
-                           {"menuback.bmp", MenuBmpOf(MenuBackgroundPicture())},
-                           {"menubar.bmp", MenuBmpOf(MenuBarPicture())}});
+                           {"menuitem.bmp", BmpOf(MenuItemPicture())},
+                           {"menuback.bmp", BmpOf(MenuBackgroundPicture())},
+                           {"menubar.bmp", BmpOf(MenuBarPicture())}});
 }
 
 // Hard-edged text, so that a text's pixels have exactly its colour.

@@ -6,6 +6,8 @@
 #include "skin/SkinManage.h"
 #include "skin/SkinPacker.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -49,6 +51,16 @@ inline skin::TSkinData *StoredComponent(QObject *owner, skin::TSkinData::TSkinFo
 inline bool WaitFor(const std::function<bool()> &condition, int milliseconds = 5000)
 {
     return QTest::qWaitFor(condition, milliseconds);
+}
+
+// A picture as the skin packages hold them: a bitmap of three bytes a pixel.
+inline QByteArray BmpOf(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
+    return bytes;
 }
 
 // Shows the window and waits until it is the active one.
