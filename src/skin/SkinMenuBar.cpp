@@ -101,13 +101,7 @@ QStringList AutoHotkeys(const QStringList &captions)
 
 void TNCObject::Press()
 {
-    if (Form->HotObject && Form->HotObject != this)
-        Form->HotObject->Leave();
-    if (!Visible)
-        return;
-    Form->HotObject = this;
-    State = StatePressed;
-    Paint();
+    TakeHot(StatePressed);
 }
 
 void TNCObject::Release()
@@ -122,12 +116,17 @@ void TNCObject::MouseOver()
 {
     if (Form->HotObject == this)
         return;
-    if (Form->HotObject)
+    TakeHot(StateHot);
+}
+
+void TNCObject::TakeHot(int state)
+{
+    if (Form->HotObject && Form->HotObject != this)
         Form->HotObject->Leave();
     if (!Visible)
         return;
     Form->HotObject = this;
-    State = StateHot;
+    State = state;
     Paint();
 }
 

@@ -50,6 +50,11 @@ public:
     QRect Rect; // in the window's coordinates
     bool Visible = true;
     int State = StateNormal;
+
+protected:
+    // Takes the mouse from the element that had it, then, if shown, shows
+    // the state.
+    void TakeHot(int state);
 };
 
 // A caption button; the frame painter draws it.
