@@ -68,3 +68,20 @@ inline bool Save(const QImage &image, const QDir &folder, const char *name, int 
     std::printf("%s\n", qPrintable(path));
     return true;
 }
+
+// Checks the command line, which names the output folder first, and makes
+// the folder if it is missing. 0, or the exit code once it said what is
+// wrong.
+inline int OpenOutputFolder(int argc, char **argv, int arguments, const char *usage, QDir &folder)
+{
+    if (argc != arguments + 1) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return 2;
+    }
+    folder = QDir(QString::fromLocal8Bit(argv[1]));
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -909,15 +909,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_panel_pictures <folder>\n");
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    QDir folder;
+    if (const int failed = OpenOutputFolder(argc, argv, 1, "make_panel_pictures <folder>", folder))
+        return failed;
     const bool ok = Save(KeyboardCase(), folder, "keyboard.png") && Save(PlayStrip(), folder, "play.png") &&
                     Save(Rocker(true), folder, "switch_on.png") && Save(Rocker(false), folder, "switch_off.png") &&
                     Save(Parchment(), folder, "default.jpg", 92) && Save(Icon(), folder, "icon.png") &&

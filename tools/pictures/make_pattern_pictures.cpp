@@ -294,15 +294,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_pattern_pictures <folder>\n");
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    QDir folder;
+    if (const int failed = OpenOutputFolder(argc, argv, 1, "make_pattern_pictures <folder>", folder))
+        return failed;
     const bool ok = Save(ButtonStrip(Amber, OpenSymbol), folder, "open.png") &&
                     Save(ButtonStrip(Cyan, SaveSymbol), folder, "save.png") &&
                     Save(ButtonStrip(Green, MidiSymbol), folder, "savemidi.png") &&

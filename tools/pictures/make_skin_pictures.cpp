@@ -1420,15 +1420,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_skin_pictures <skin folder> <menu glyph file>\n");
-        return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
-    if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
-        return 1;
-    }
+    QDir folder;
+    if (const int failed =
+            OpenOutputFolder(argc, argv, 2, "make_skin_pictures <skin folder> <menu glyph file>", folder))
+        return failed;
     const struct {
         const char *name;
         std::function<QImage()> make;
