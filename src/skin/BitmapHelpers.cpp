@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 
 namespace skin {
@@ -100,12 +101,29 @@ QString AnsiToWide(const QByteArray &text)
 
 QString AsciiLower(const QString &text)
 {
-    QString out = text;
-    for (QChar &c : out) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    }
+    // Most names are lower case already: they are shared, not copied.
+    const auto upper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    const auto first = std::find_if(text.cbegin(), text.cend(), upper);
+    if (first == text.cend())
+        return text;
+    QString out(text.size(), Qt::Uninitialized);
+    const QChar *from = text.constData();
+    QChar *to = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        to[i] = upper(from[i]) ? QChar(from[i].unicode() + 32) : from[i];
     return out;
+}
+
+bool AsciiEqualNoCase(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (lower(a[i].unicode()) != lower(b[i].unicode()))
+            return false;
+    }
+    return true;
 }
 
 QString WideCopy(const char16_t *buffer, int n)

@@ -23,6 +23,8 @@ void RotateRight(QImage &bitmap);  // a quarter turn clockwise
 QString AnsiToWide(const QByteArray &text);
 // Names and keys compare in lower case, ASCII letters only.
 QString AsciiLower(const QString &text);
+// The same comparison without making lower-case copies.
+bool AsciiEqualNoCase(QStringView a, QStringView b);
 // The text of a zero-terminated buffer, at most n characters unless n is -1.
 QString WideCopy(const char16_t *buffer, int n);
 

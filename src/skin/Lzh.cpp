@@ -32,6 +32,31 @@ public:
         return bit;
     }
 
+    // Walks the tree from the root to a leaf, a bit per level. The bits
+    // stay in registers for the walk instead of going through the members
+    // bit by bit.
+    int Walk(const int16_t *child)
+    {
+        uint64_t bits = buffer_;
+        int count = count_;
+        int c = child[Root];
+        while (c < TableSize) {
+            if (count == 0) [[unlikely]] {
+                buffer_ = bits;
+                count_ = 0;
+                Refill();
+                bits = buffer_;
+                count = count_;
+            }
+            c = child[c + int(bits >> 63)];
+            bits <<= 1;
+            --count;
+        }
+        buffer_ = bits;
+        count_ = count;
+        return c;
+    }
+
     int Byte()
     {
         if (count_ < 8)
@@ -119,10 +144,7 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
 
     const int16_t *child = tree.Child.data();
     while (done < Length) {
-        int c = child[Root];
-        while (c < TableSize)
-            c = child[c + in.Bit()];
-        const int symbol = c - TableSize;
+        const int symbol = in.Walk(child) - TableSize;
         tree.Update(symbol);
         if (symbol < 256) {
             put(uint8_t(symbol));
@@ -137,13 +159,20 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
         const int from = (r - position - 1) & (RingSize - 1);
         const int length = int(std::min<int64_t>(symbol - 255 + Threshold, Length - done));
         done += length;
-        // A match may overlap the bytes it is producing, which a byte-by-byte
-        // copy repeats. When it does not, and neither end wraps round the
-        // ring, one block move gives the same bytes.
-        const bool apart = from > r || r - from >= length;
-        if (apart && from + length <= RingSize && r + length < RingSize && used + length < int(sizeof block)) {
-            std::memmove(ring + r, ring + from, size_t(length));
-            std::memcpy(block + used, ring + r, size_t(length));
+        // When neither end wraps round the ring, the match is copied within
+        // it and then handed on in one move. A source just behind the write
+        // position overlaps the bytes being produced and repeats them, which
+        // only a forward byte-by-byte copy gives.
+        if (from + length <= RingSize && r + length < RingSize && used + length < int(sizeof block)) {
+            uint8_t *to = ring + r;
+            const uint8_t *source = ring + from;
+            if (from < r && r - from < length) {
+                for (int k = 0; k < length; ++k)
+                    to[k] = source[k];
+            } else {
+                std::memmove(to, source, size_t(length));
+            }
+            std::memcpy(block + used, to, size_t(length));
             used += length;
             r += length;
             continue;

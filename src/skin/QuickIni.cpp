@@ -21,6 +21,17 @@ QByteArray TrimBytes(const QByteArray &line)
     return line.mid(begin, end - begin);
 }
 
+QStringView TrimView(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= ' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= ' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 QString Trim(const QString &text)
 {
     qsizetype begin = 0;
@@ -35,11 +46,6 @@ QString Trim(const QString &text)
 bool IsHeader(const QString &line)
 {
     return line.startsWith(u'[') && line.endsWith(u']');
-}
-
-QString LowerCase(const QString &text)
-{
-    return AsciiLower(text);
 }
 
 } // namespace
@@ -84,9 +90,10 @@ void TQuickIni::LoadFromStream(QIODevice *Stream)
 
 int TQuickIni::SectionIndex(const QString &Name) const
 {
-    const QString wanted = AsciiLower(u'[' + Name + u']');
+    // Compared in place: every setting the skin reads looks its section up.
+    const QString wanted = u'[' + Name + u']';
     for (qsizetype i = 0; i < Sections.size(); ++i) {
-        if (AsciiLower(Sections[i]) == wanted)
+        if (AsciiEqualNoCase(Sections[i], wanted))
             return SectionLines[i];
     }
     return -1;
@@ -99,13 +106,12 @@ QString TQuickIni::ReadString(const QString &Section, const QString &Key, const 
     const int header = SectionIndex(Section);
     if (header < 0)
         return Default;
-    const QString key = LowerCase(Key);
     for (qsizetype i = header + 1; i < Lines.size() && !IsHeader(Lines[i]); ++i) {
         const QString &line = Lines[i];
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
             continue; // no key: never matches
-        if (LowerCase(Trim(line.left(eq))) != key)
+        if (!AsciiEqualNoCase(TrimView(QStringView(line).first(eq)), Key))
             continue;
         const QString value = Trim(line.mid(eq + 1));
         return value.isEmpty() ? Default : value;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QtEndian>
 
@@ -67,6 +69,30 @@ TEST_F(OurSkin, EveryPictureIsATwentyFourBitBitmapTheDescriptionNames)
         EXPECT_EQ(qFromLittleEndian<uint16_t>(bytes.constData() + 28), 24) << qPrintable(name);
         EXPECT_TRUE(text.toLower().contains(name.toLatin1())) << qPrintable(name) << " is never named";
     }
+}
+
+TEST_F(OurSkin, EveryPictureLoadsAsQtsReaderReadsIt)
+{
+    const TSkinReader &reader = loaded->reader;
+    int pictures = 0;
+    for (const QString &name : reader.Names) {
+        if (!name.endsWith(".bmp"))
+            continue;
+        QByteArray bytes;
+        reader.ExtractEntry(name, bytes);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader qt(&buffer, "BMP");
+        const QImage expected = qt.read();
+        const QImage image = LoadSkinImage(reader, name);
+        ASSERT_FALSE(expected.isNull()) << qPrintable(name);
+        EXPECT_EQ(image.format(), expected.format()) << qPrintable(name);
+        EXPECT_TRUE(image == expected) << qPrintable(name);
+        EXPECT_EQ(image.dotsPerMeterX(), expected.dotsPerMeterX()) << qPrintable(name);
+        EXPECT_EQ(image.dotsPerMeterY(), expected.dotsPerMeterY()) << qPrintable(name);
+        ++pictures;
+    }
+    EXPECT_GT(pictures, 10);
 }
 
 TEST_F(OurSkin, FillsEveryElementWithItsFrameCount)

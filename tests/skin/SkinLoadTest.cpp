@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QImageReader>
+#include <QtEndian>
+
+#include <iterator>
 
 namespace skin {
 namespace {
@@ -98,6 +102,79 @@ TEST_F(SkinLoad, ImageValuesNameEntriesByTheirFileName)
     EXPECT_EQ(skin.LeftBorder->Image.size(), QSize(4, 20));
     EXPECT_TRUE(skin.RightBorder->Image.isNull());
     EXPECT_TRUE(skin.TitleData->Image.isNull()) << "a damaged picture is empty";
+    EXPECT_TRUE(shown.messages.isEmpty());
+}
+
+// What Qt's own reader makes of a bitmap file.
+QImage QtRead(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "BMP");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+QByteArray Saved(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+QByteArray WithInt(QByteArray bytes, int at, int32_t value)
+{
+    qToLittleEndian(value, bytes.data() + at);
+    return bytes;
+}
+
+TEST_F(SkinLoad, PicturesComeOutAsQtsReaderGivesThem)
+{
+    QImage resolved(5, 3, QImage::Format_RGB888);
+    resolved.fill(qRgb(1, 2, 3));
+    resolved.setDotsPerMeterX(3780);
+    resolved.setDotsPerMeterY(2000);
+    QImage indexed(7, 4, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(10, 20, 30), qRgb(200, 100, 0)});
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x)
+            indexed.setPixel(x, y, uint((x + y) % 2));
+    QImage alpha(6, 5, QImage::Format_ARGB32);
+    alpha.fill(qRgba(40, 50, 60, 128));
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        bool complete = true; // Qt leaves the rows a short file lacks unset
+    } cases[] = {
+        {"one pixel", Bmp(1, 1)},
+        {"a row of two pixels", Bmp(2, 3)},
+        {"a row of three pixels", Bmp(3, 2)},
+        {"a row of five pixels", Bmp(5, 7)},
+        {"rows needing no padding", Bmp(4, 9)},
+        {"a large strip", Bmp(301, 40)},
+        {"a resolution in the header", Saved(resolved)},
+        {"a palette", Saved(indexed)},
+        {"an alpha channel", Saved(alpha)},
+        {"missing its last row", Bmp(5, 4).chopped(16), false},
+        {"pixels further on", WithInt(Bmp(5, 4), 10, 58) + QByteArray(4, 'x')},
+        {"run-length compressed", WithInt(Bmp(5, 4), 30, 1)},
+        {"a zero width", WithInt(Bmp(5, 4), 18, 0)},
+    };
+    QList<TSkinEntry> pictures;
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        pictures.append({QByteArray("p") + QByteArray::number(i) + ".bmp", cases[i].bytes});
+    Load("[Personality]\r\n", pictures);
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QImage expected = QtRead(cases[i].bytes);
+        const QImage image = LoadSkinImage(reader, QStringLiteral("p%1.bmp").arg(i));
+        EXPECT_EQ(image.format(), expected.format()) << cases[i].what;
+        EXPECT_EQ(image.size(), expected.size()) << cases[i].what;
+        EXPECT_TRUE(!cases[i].complete || image == expected) << cases[i].what;
+        EXPECT_EQ(image.dotsPerMeterX(), expected.dotsPerMeterX()) << cases[i].what;
+        EXPECT_EQ(image.dotsPerMeterY(), expected.dotsPerMeterY()) << cases[i].what;
+    }
     EXPECT_TRUE(shown.messages.isEmpty());
 }
 
