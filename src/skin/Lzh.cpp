@@ -2,6 +2,8 @@
 
 #include "skin/LzhTree.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -21,16 +23,6 @@ using namespace lzh;
 class BitReader {
 public:
     explicit BitReader(const TLZH::TGetBytes &get) : get_(get) {}
-
-    int Bit()
-    {
-        if (count_ == 0) [[unlikely]]
-            Refill();
-        const int bit = int(buffer_ >> 63);
-        buffer_ <<= 1;
-        --count_;
-        return bit;
-    }
 
     // Walks the tree from the root to a leaf, a bit per level. The bits
     // stay in registers for the walk instead of going through the members
@@ -57,6 +49,17 @@ public:
         return c;
     }
 
+    // The next n bits, 1 <= n <= 8, as a number.
+    int Bits(int n)
+    {
+        if (count_ < n)
+            Refill();
+        const int value = int(buffer_ >> (64 - n));
+        buffer_ <<= n;
+        count_ -= n;
+        return value;
+    }
+
     int Byte()
     {
         if (count_ < 8)
@@ -70,6 +73,17 @@ public:
 private:
     void Refill()
     {
+        if (end_ - pos_ >= 8) {
+            // Eight bytes at once, as many whole ones as fit taken. The top
+            // bits of the next byte come in below them; the refill that takes
+            // that byte ORs the same bits into the same place.
+            uint64_t next;
+            std::memcpy(&next, block_ + pos_, sizeof next);
+            buffer_ |= qFromBigEndian(next) >> count_;
+            pos_ += (63 - count_) >> 3;
+            count_ |= 56;
+            return;
+        }
         while (count_ <= 56) {
             buffer_ |= uint64_t(NextByte()) << (56 - count_);
             count_ += 8;
@@ -153,8 +167,8 @@ void TLZH::Unpack(int64_t Length, const TPutBytes &PutBytes, const TGetBytes &Ge
         }
         int lead = in.Byte();
         const int upper = positions.Upper[lead];
-        for (int extra = positions.Bits[lead] - 2; extra > 0; --extra)
-            lead = (lead << 1) + in.Bit();
+        if (const int extra = positions.Bits[lead] - 2; extra > 0)
+            lead = (lead << extra) | in.Bits(extra);
         const int position = (upper << 6) | (lead & 0x3F);
         const int from = (r - position - 1) & (RingSize - 1);
         const int length = int(std::min<int64_t>(symbol - 255 + Threshold, Length - done));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -122,6 +123,28 @@ TEST(Lzh, InputThatRunsOutReadsAsZerosAndStillGivesTheLength)
     EXPECT_EQ(cut.size(), input.size());
     EXPECT_TRUE(cut.startsWith(input.left(1000)));
     EXPECT_EQ(test::Unpack(QByteArray(), 777).size(), 777);
+}
+
+TEST(Lzh, InputHandedOverInSmallPiecesGivesTheSameBytes)
+{
+    const QByteArray input = test::Noise(20000, 5, 6) + QByteArray("xy").repeated(3000) + test::Noise(9000, 2);
+    const QByteArray packed = LzhPack(input);
+    for (const int piece : {1, 3, 7, 8, 9, 4095, 4097}) {
+        QByteArray out;
+        qsizetype pos = 0;
+        TLZH().Unpack(
+            input.size(),
+            [&out](const uint8_t *buffer, int count, int &written) {
+                out.append(reinterpret_cast<const char *>(buffer), count);
+                written = count;
+            },
+            [&](uint8_t *buffer, int requested, int &delivered) {
+                delivered = int(std::min<qsizetype>({packed.size() - pos, qsizetype(requested), qsizetype(piece)}));
+                std::memcpy(buffer, packed.constData() + pos, size_t(delivered));
+                pos += delivered;
+            });
+        EXPECT_TRUE(out == input) << "pieces of " << piece << " bytes";
+    }
 }
 
 TEST(Lzh, StopsInsideAMatchAtTheLength)
