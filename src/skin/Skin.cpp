@@ -30,7 +30,7 @@ int32_t AtLeastOneFrame(int32_t frames)
 // form and resolution Qt's reader would give them; reading them through Qt
 // took most of the skin's loading time. Any other picture comes back null,
 // for Qt's reader to take.
-QImage PlainTwentyFourBit(const QByteArray &entry)
+QImage PlainTwentyFourBit(QByteArrayView entry)
 {
     constexpr qsizetype FileHeader = 14;
     constexpr qsizetype InfoHeader = 40;
@@ -485,12 +485,12 @@ QImage LoadSkinImage(const TSkinReader &Reader, const QString &value)
     const QString fileName = value.mid(cut + 1);
     if (fileName.isEmpty() || !fileName.endsWith(QLatin1String(".bmp")))
         return {};
-    QByteArray entry;
-    Reader.ExtractEntry(fileName, entry);
-    if (entry.isEmpty())
+    const QByteArrayView view = Reader.EntryView(fileName);
+    if (view.isEmpty())
         return {};
-    if (QImage plain = PlainTwentyFourBit(entry); !plain.isNull())
+    if (QImage plain = PlainTwentyFourBit(view); !plain.isNull())
         return plain;
+    QByteArray entry = view.toByteArray();
     // A damaged header may claim a picture far larger than its bytes could
     // fill; such a picture is refused before anything is allocated for it.
     QBuffer buffer(&entry);

@@ -129,7 +129,10 @@ bool TSkinReader::LoadPackage(const QByteArray &Store)
     Count = int(names.size());
     Sizes = sizes;
     offsets_ = offsets;
-    Data = archive.mid(dataStart);
+    // The entries stay where they were decoded: only the tables ahead of
+    // them are dropped.
+    archive.remove(0, dataStart);
+    Data = std::move(archive);
     return true;
 }
 
@@ -140,14 +143,17 @@ QByteArray TSkinReader::EntryAt(int index) const
 
 void TSkinReader::ExtractEntry(const QString &Name, QByteArray &Dest) const
 {
-    Dest.clear();
+    Dest = EntryView(Name).toByteArray();
+}
+
+QByteArrayView TSkinReader::EntryView(const QString &Name) const
+{
     const QString wanted = AsciiLower(Name);
     for (int i = 0; i < Count; ++i) {
-        if (Names[i] == wanted) {
-            Dest = EntryAt(i);
-            return;
-        }
+        if (Names[i] == wanted)
+            return QByteArrayView(Data).sliced(offsets_[i], Sizes[i]);
     }
+    return {};
 }
 
 void TSkinReader::ExtractFirstMatching(const QString &Fragment, QByteArray &Dest, QString &FoundName) const

@@ -3,6 +3,7 @@
 // Reads a skin package: decodes the whole archive once and serves its
 // entries by name from memory.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,9 @@ public:
     void ExtractEntry(const QString &Name, QByteArray &Dest) const;
     // Dest gets the first entry whose name contains Fragment (compared as
     // given); FoundName is set only when one is found.
+    // The bytes of the first entry named Name, as ExtractEntry gives them,
+    // without a copy; valid while the reader is unchanged.
+    QByteArrayView EntryView(const QString &Name) const;
     void ExtractFirstMatching(const QString &Fragment, QByteArray &Dest, QString &FoundName) const;
 
     QStringList Names; // lower case, in archive order
