@@ -70,13 +70,14 @@ constexpr int CheckMarkWidth = 13;
 // The width of a spin box's buttons.
 constexpr int SpinButtonWidth = 16;
 
-// Gives a widget its own style back, unless the widget is already being
-// destroyed (a skinner freed with its control finds the control's derived
-// part gone): it then never draws again.
-void ReleaseStyle(QWidget *widget, const char *className, QStyle *style)
+// Gives a widget its own style back and frees the skinner's style. A widget
+// already being destroyed (a skinner freed with its control finds the
+// control's derived part gone) is left alone: it never draws again.
+void FreeStyle(QWidget *widget, const char *className, QStyle *style)
 {
     if (widget && style && widget->inherits(className) && widget->style() == style)
         widget->setStyle(nullptr);
+    delete style;
 }
 
 } // namespace
@@ -456,8 +457,7 @@ void TSkinCheckBox::Draw(QPainter &dc, const QRect &rect)
 
 TSkinComBox::~TSkinComBox()
 {
-    ReleaseStyle(Handle, "QComboBox", FStyle);
-    delete FStyle.data();
+    FreeStyle(Handle, "QComboBox", FStyle);
 }
 
 void TSkinComBox::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData, QImage *canvas, bool setColour)
@@ -753,8 +753,7 @@ bool TSkinUpDown::InSpinBox() const
 
 TSkinUpDown::~TSkinUpDown()
 {
-    ReleaseStyle(Handle, "QAbstractSpinBox", FStyle);
-    delete FStyle.data();
+    FreeStyle(Handle, "QAbstractSpinBox", FStyle);
 }
 
 void TSkinUpDown::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
@@ -1142,8 +1141,7 @@ void TSkinProgress::Draw(QPainter &dc, const QRect &rect)
 
 TSkinTrackBar::~TSkinTrackBar()
 {
-    ReleaseStyle(Handle, "QSlider", FStyle);
-    delete FStyle.data();
+    FreeStyle(Handle, "QSlider", FStyle);
 }
 
 void TSkinTrackBar::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData, QImage *canvas, bool setColour)
@@ -1368,8 +1366,7 @@ void TSkinScrollbar::ReleaseBars()
 {
     for (int i = 0; i < FBars.size(); ++i) {
         TSkinProxyStyle *style = i < FStyles.size() ? FStyles[i].data() : nullptr;
-        ReleaseStyle(FBars[i], "QScrollBar", style);
-        delete style;
+        FreeStyle(FBars[i], "QScrollBar", style);
     }
     FBars.clear();
     FStyles.clear();
