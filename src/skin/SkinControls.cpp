@@ -837,24 +837,47 @@ bool TSkinUpDown::BeforeMessage(TMessage &message)
     }
 }
 
+namespace {
+
+// One of an up-down's two halves: the left and right of its area, or the top
+// and bottom.
+QRect HalfRect(const QRect &area, int half, bool across)
+{
+    if (across) {
+        const int first = area.width() / 2;
+        return half == 0 ? QRect(area.left(), area.top(), first, area.height())
+                         : QRect(area.left() + first, area.top(), area.width() - first, area.height());
+    }
+    const int first = area.height() / 2;
+    return half == 0 ? QRect(area.left(), area.top(), area.width(), first)
+                     : QRect(area.left(), area.top() + first, area.width(), area.height() - first);
+}
+
+} // namespace
+
+int TSkinUpDown::SingleArrow() const
+{
+    const auto *button = qobject_cast<const QToolButton *>(Window());
+    if (!button)
+        return -1;
+    return button->arrowType() == Qt::RightArrow || button->arrowType() == Qt::DownArrow ? 1 : 0;
+}
+
+bool TSkinUpDown::Across() const
+{
+    if (const auto *button = qobject_cast<const QToolButton *>(Window()))
+        return button->arrowType() == Qt::LeftArrow || button->arrowType() == Qt::RightArrow;
+    return Orientation == 1;
+}
+
 int TSkinUpDown::HalfState(int half) const
 {
     const QWidget *window = Window();
     if (!window || !window->isEnabled())
         return 3;
-    const QRect area = ButtonArea();
-    const bool across = Orientation == 1;
+    // A button that is one arrow has its other half in a window of its own.
     const QPoint cursor = window->mapFromGlobal(QCursor::pos());
-    QRect other = area;
-    if (across)
-        other = half == 0
-                    ? QRect(area.left() + area.width() / 2, area.top(), area.width() - area.width() / 2, area.height())
-                    : QRect(area.left(), area.top(), area.width() / 2, area.height());
-    else
-        other = half == 0 ? QRect(area.left(), area.top() + area.height() / 2, area.width(),
-                                  area.height() - area.height() / 2)
-                          : QRect(area.left(), area.top(), area.width(), area.height() / 2);
-    if (other.contains(cursor))
+    if (SingleArrow() < 0 && HalfRect(ButtonArea(), 1 - half, Across()).contains(cursor))
         return 1;
     if (Pressed())
         return 2;
@@ -871,16 +894,16 @@ void TSkinUpDown::Draw(QPainter &dc, const QRect &)
     const QRect area = ButtonArea();
     if (area.isEmpty())
         return;
-    const bool across = Orientation == 1;
+    const bool across = Across();
+    const int single = SingleArrow();
     const TDataSkinBorder *element = across ? skin.UpDownHorz.get() : skin.UpDownVert.get();
     QImage picture = NewPicture(area.size());
     QPainter canvas(&picture);
     FillFace(canvas, picture.rect());
     for (int half = 0; half < 2; ++half) {
-        const QRect r = across ? QRect(half * (area.width() / 2), 0,
-                                       half == 0 ? area.width() / 2 : area.width() - area.width() / 2, area.height())
-                               : QRect(0, half * (area.height() / 2), area.width(),
-                                       half == 0 ? area.height() / 2 : area.height() - area.height() / 2);
+        if (single >= 0 && half != single)
+            continue;
+        const QRect r = single >= 0 ? picture.rect() : HalfRect(picture.rect(), half, across);
         const int state = HalfState(half);
         if (HasImage(element)) {
             const int frame = state + 4 * half;
@@ -905,6 +928,26 @@ void TSkinUpDown::Draw(QPainter &dc, const QRect &)
 
 // --------------------------------------------------------------------- tabs
 
+namespace {
+
+// A tab bar's scroll buttons, one arrow each, side by side, are skinned as
+// the two halves of an up-down.
+void SkinScrollButtons(QTabBar *bar, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
+{
+    if (!bar)
+        return;
+    for (QToolButton *button : bar->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly)) {
+        if (!button->objectName().startsWith(QLatin1String("Scroll")) ||
+            (windowSkinner && windowSkinner->FindSkinner(button)))
+            continue;
+        auto *upDown = new TSkinUpDown(button);
+        upDown->Orientation = 1;
+        upDown->AttachWindow(button, skinData, windowSkinner, canvas);
+    }
+}
+
+} // namespace
+
 void TSkinTab::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
 {
     TSkinControl::AttachWindow(handle, skinData, windowSkinner, canvas);
@@ -915,6 +958,7 @@ void TSkinTab::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *
                : position == QTabWidget::West ? 2
                                               : 0;
         WatchPart(tabs->tabBar());
+        SkinScrollButtons(tabs->tabBar(), skinData, windowSkinner, canvas);
     }
     Prepare();
 }
@@ -1035,6 +1079,7 @@ void TSkinTab31::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData,
         FBitmap = SkinData->Skin.Tabs->Image.convertToFormat(Bitmap24);
         FlipBitmap(FBitmap);
     }
+    SkinScrollButtons(qobject_cast<QTabBar *>(Control), skinData, windowSkinner, canvas);
 }
 
 bool TSkinTab31::BeforeMessage(TMessage &message)
@@ -1057,19 +1102,16 @@ void TSkinTab31::Draw(QPainter &dc, const QRect &rect)
     FillFace(canvas, picture.rect());
     canvas.setFont(bar->font());
     const QMargins margins(tabs.LeftWidth, tabs.TopHeight, tabs.RightWidth, tabs.BottomHeight);
-    const QFontMetrics metrics(bar->font());
-    int x = 0;
-    const int limit = picture.width();
+    // Each tab is drawn where the bar places it, so that a click lands on
+    // the tab drawn under the mouse.
     for (int i = 0; i < bar->count(); ++i) {
-        const int w = metrics.horizontalAdvance(bar->tabText(i));
-        if (limit < x + w + 9)
+        const QRect r = bar->tabRect(i);
+        if (!r.intersects(picture.rect()))
             continue;
-        const QRect r(x, 0, w + 9, picture.height());
         const int frame = i == bar->currentIndex() ? 2 : 1;
         DrawSkinImage(canvas, r, FBitmap, 0, tabs.Tile, tabs.Trans, tabs.FrameCount, frame, margins);
         canvas.setPen(SkinColor(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
         DrawCaption(canvas, r, 1, true, bar->tabText(i));
-        x += w + 9;
     }
     canvas.end();
     dc.drawImage(rect.topLeft(), picture);

@@ -140,6 +140,12 @@ public:
     void Draw(QPainter &dc, const QRect &rect) override;
     // 1: left and right halves.
     int Orientation = 0;
+    // An arrow button of its own (a tab bar's scroll buttons come as two) is
+    // one half of an up-down: 0 up or left, 1 down or right, by its arrow;
+    // -1 for an up-down that holds both halves.
+    int SingleArrow() const;
+    // The halves lie left and right.
+    bool Across() const;
     // The area the buttons take in their window: the whole of a lone up-down,
     // the button column of a spin box.
     QRect ButtonArea() const;

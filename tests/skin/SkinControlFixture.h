@@ -56,6 +56,7 @@ constexpr int TrackBase = 160;
 constexpr int ThumbBase = 180;
 constexpr int ExtraBase = 200;
 constexpr int TabBase = 220;
+constexpr int UpDownBase = 20;
 const QRgb Face = qRgb(90, 91, 92);
 const QRgb ScrollGround = qRgb(5, 6, 7);
 // The combo button's frames hold two colours side by side, so a mirrored
@@ -108,7 +109,8 @@ inline QByteArray ControlSkinPackage()
                            "[VertScrollThumb]\r\nImage=vthumb.bmp\r\nFrameCount=3\r\n"
                            "[Progress]\r\nBitmap=progress.bmp\r\nStyle=1\r\nChunk=missing.bmp\r\n"
                            "[Tabs]\r\nImage=tabs.bmp\r\nBorder=border.bmp\r\n"
-                           "[Headerbar]\r\nImage=header.bmp\r\n";
+                           "[Headerbar]\r\nImage=header.bmp\r\n"
+                           "[UpDown.Horz]\r\nImage=updownh.bmp\r\n";
     return skin::PackSkin({{"skin.ini", ini},
                            {"buttons.bmp", BmpOf(Strip(ButtonBase, 5, 12, 12))},
                            {"check.bmp", BmpOf(Strip(CheckBase, 4, 13, 13))},
@@ -125,7 +127,8 @@ inline QByteArray ControlSkinPackage()
                            {"progress.bmp", BmpOf(Strip(ExtraBase, 2, 8, 8))},
                            {"tabs.bmp", BmpOf(Strip(TabBase, 5, 12, 12))},
                            {"border.bmp", BmpOf(Strip(TabBase, 1, 12, 12))},
-                           {"header.bmp", BmpOf(Strip(TabBase, 5, 12, 12))}});
+                           {"header.bmp", BmpOf(Strip(TabBase, 5, 12, 12))},
+                           {"updownh.bmp", BmpOf(Strip(UpDownBase, 8, 8, 8))}});
 }
 
 // A form with one control of each kind, laid out by hand.

@@ -519,6 +519,57 @@ TEST_F(SkinnedForm, TabsAreDrawnFromTheSkinOnEverySide)
     }
 }
 
+TEST_F(SkinnedForm, ATabBarsTabIsDrawnWhereItTakesItsClicks)
+{
+    QTabBar *bar = form->TabBar;
+    bar->addTab("Third");
+    bar->addTab("Fourth one");
+    bar->resize(330, bar->height());
+    ShowAndAttach();
+    ASSERT_LE(bar->tabRect(bar->count() - 1).right(), bar->width());
+    // Clicked on the tab drawn there, each tab in turn is the one drawn
+    // selected, across the whole of the place the bar gives it.
+    for (int i = bar->count() - 1; i >= 0; --i) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(i).center());
+        ASSERT_EQ(bar->currentIndex(), i);
+        const QImage picture = bar->grab().toImage();
+        for (int j = 0; j < bar->count(); ++j) {
+            const QRect r = bar->tabRect(j);
+            const std::string frame = Hex(FrameColour(TabBase, j == i ? 2 : 1));
+            EXPECT_EQ(Hex(picture.pixel(r.left() + 1, r.top() + 1)), frame) << "selected " << i << ", tab " << j;
+            EXPECT_EQ(Hex(picture.pixel(r.right() - 1, r.top() + 1)), frame) << "selected " << i << ", tab " << j;
+        }
+    }
+}
+
+TEST_F(SkinnedForm, TabScrollButtonsAreTheHalvesOfAnUpDown)
+{
+    for (int i = 0; i < 8; ++i) {
+        form->Tabs->addTab(new QWidget, QString("Tab number %1").arg(i));
+        form->TabBar->addTab(QString("Tab number %1").arg(i));
+    }
+    ShowAndAttach();
+    const auto frame = [](int n) { return Hex(FrameColour(UpDownBase, n)); };
+    for (QTabBar *bar : {form->Tabs->tabBar(), form->TabBar}) {
+        auto *left = bar->findChild<QToolButton *>("ScrollLeftButton");
+        auto *right = bar->findChild<QToolButton *>("ScrollRightButton");
+        ASSERT_TRUE(left && right);
+        ASSERT_TRUE(WaitFor([&] { return left->isVisible() && right->isVisible(); }));
+        const QPoint inside(2, 2);
+        // At the start the bar cannot scroll back: that arrow is drawn
+        // disabled, the other at rest.
+        EXPECT_EQ(Hex(PixelOf(left, inside)), frame(3));
+        EXPECT_EQ(Hex(PixelOf(right, inside)), frame(1 + 4));
+        QTest::mousePress(right, Qt::LeftButton, {}, right->rect().center());
+        EXPECT_EQ(Hex(PixelOf(right, inside)), frame(2 + 4)) << "pressed";
+        QTest::mouseRelease(right, Qt::LeftButton, {}, right->rect().center());
+        // The click scrolled the tabs: the way back opens.
+        ASSERT_TRUE(WaitFor([&] { return left->isEnabled(); }));
+        EXPECT_EQ(Hex(PixelOf(left, inside)), frame(1));
+        EXPECT_EQ(Hex(PixelOf(right, inside)), frame(1 + 4));
+    }
+}
+
 TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
 {
     ShowAndAttach();
