@@ -27,14 +27,17 @@ TPreciseTimer::TPreciseTimer(QObject *parent) : QObject(parent), FWaker(new QTim
 void TPreciseTimer::setInterval(int milliseconds)
 {
     FInterval = std::max(milliseconds, 1);
-    if (FActive)
-        start();
+    if (!FActive)
+        return;
+    FNext = FLast + std::chrono::milliseconds(FInterval);
+    Schedule();
 }
 
 void TPreciseTimer::start()
 {
     FActive = true;
-    FNext = TClock::now() + std::chrono::milliseconds(FInterval);
+    FLast = TClock::now();
+    FNext = FLast + std::chrono::milliseconds(FInterval);
     Schedule();
 }
 
@@ -69,7 +72,9 @@ void TPreciseTimer::Wake()
     }
     const TClock::time_point now = TClock::now();
     const std::chrono::milliseconds interval(FInterval);
-    FNext = now - FNext > interval ? now + interval : FNext + interval;
+    // The grid is the tick's planned moment, or this late tick itself.
+    FLast = now - FNext > interval ? now : FNext;
+    FNext = FLast + interval;
     Schedule();
     // The handler may stop the timer or change its interval: the next tick
     // is planned before it runs.

@@ -19,7 +19,9 @@ namespace platform {
 //
 // A tick more than a whole interval late (the thread was busy) starts a new
 // grid from that tick, as Qt's timers do. Changing the interval of a running
-// timer starts it again: the next tick is one new interval from then.
+// timer keeps the ticks coming: the next one falls one new interval after
+// the last tick (or the start), at once when that moment has passed. So a
+// tempo changed step by step, as a held arrow does, never holds a beat back.
 class TPreciseTimer : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +47,7 @@ private:
     QTimer *FWaker;
     int FInterval = 1000;
     bool FActive = false;
+    TClock::time_point FLast; // the last tick, or the start
     TClock::time_point FNext;
 };
 

@@ -1111,7 +1111,8 @@ void TFrmPattern::UpDown1Changing(int position)
 {
     ShowTempo(position);
     FBeatsPerMinute = position;
-    // A running metronome starts its new beat from now.
+    // A running metronome plays its next beat one new interval after the
+    // last one: a tempo held on its arrow changes it many times a beat.
     Metronome->setInterval(60000 / FBeatsPerMinute);
 }
 

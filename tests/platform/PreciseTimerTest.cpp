@@ -4,6 +4,7 @@
 #include "platform/PreciseTimer.h"
 #include "EventWait.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -61,6 +62,38 @@ TEST(PreciseTimer, TheHandlerMayStopItOrChangeItsInterval)
     QTest::qWait(40);
     EXPECT_EQ(ticks, 2);
     EXPECT_FALSE(timer.isActive());
+}
+
+// A tempo held on its arrow changes the interval many times a beat: each
+// change counts from the last tick, not from the change, so the ticks go on.
+TEST(PreciseTimer, ANewIntervalCountsFromTheLastTick)
+{
+    platform::TPreciseTimer timer;
+    int ticks = 0;
+    QElapsedTimer sinceTick;
+    QObject::connect(&timer, &platform::TPreciseTimer::timeout, [&] {
+        sinceTick.start();
+        if (++ticks == 1)
+            timer.setInterval(60000);
+    });
+    timer.setInterval(10);
+    timer.start();
+    ASSERT_TRUE(WaitFor([&] { return ticks == 1; }));
+    QTest::qWait(100);
+
+    timer.setInterval(30000);
+    EXPECT_LE(timer.remainingTime(), 30000 - sinceTick.elapsed()) << "counted from the change";
+    timer.setInterval(30001);
+    timer.setInterval(29999);
+    EXPECT_LE(timer.remainingTime(), 29999 - 100) << "nor from any of the changes before";
+
+    // A moment already past: the tick comes at once, and the next ones a new
+    // interval apart.
+    timer.setInterval(50);
+    EXPECT_EQ(timer.remainingTime(), 0);
+    ASSERT_TRUE(WaitFor([&] { return ticks == 3; }));
+    EXPECT_TRUE(timer.isActive());
+    timer.stop();
 }
 
 } // namespace

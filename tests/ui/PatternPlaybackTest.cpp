@@ -9,9 +9,11 @@
 #include "ui/Midi_Setup.h"
 #include "ui/Startup.h"
 
+#include <QElapsedTimer>
 #include <QLCDNumber>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -286,6 +288,8 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
     p->UpDown1->Step(1);
     EXPECT_EQ(p->BeatsPerMinute(), 200) << "no faster than 200";
 
+    QElapsedTimer sinceBeat;
+    QObject::connect(p->Metronome, &platform::TPreciseTimer::timeout, p, [&] { sinceBeat.start(); });
     QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_TRUE(p->BtnPlay->StateOn());
     ASSERT_TRUE(WaitFor([&] { return p->PlayRow() == 1; })) << "four beats, then the next measure";
@@ -294,11 +298,12 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
     EXPECT_TRUE(sent.contains("90 30 40")) << "C";
     EXPECT_TRUE(sent.contains("90 3A 40")) << "E flat's fifth";
 
-    // Slowed to 30 while playing: the next beat is two seconds away from now.
+    // Slowed to 30 while playing: the next beat falls two seconds after the
+    // last one played.
     p->UpDown1->setPosition(31);
     p->UpDown1->Step(-1);
     EXPECT_EQ(p->Metronome->interval(), 2000);
-    EXPECT_GT(p->Metronome->remainingTime(), 1500);
+    EXPECT_LE(p->Metronome->remainingTime(), 2000 - sinceBeat.elapsed());
     EXPECT_EQ(p->UpDown1->Position(), 30);
     p->UpDown1->Step(-1);
     EXPECT_EQ(p->BeatsPerMinute(), 30) << "no slower than 30";
@@ -306,6 +311,34 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
     // Pressing the switch again stops it.
     QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(p->Metronome->isActive());
+}
+
+TEST_F(PatternPlayback, HoldingATempoArrowWhilePlayingKeepsTheBeatsComing)
+{
+    Start(0);
+    for (int col = 1; col <= 4; ++col)
+        Put(col, 0, col, 1);
+    ClickCell(1, 0);
+    p->UpDown1->setPosition(31);
+    p->UpDown1->Step(-1);
+    ASSERT_EQ(p->BeatsPerMinute(), 30);
+    int beats = 0;
+    QObject::connect(p->Metronome, &platform::TPreciseTimer::timeout, p, [&] { ++beats; });
+    QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
+
+    // The arrow repeats its step ten times a second while it is held: far
+    // more often than a beat at these tempos.
+    auto *up = p->UpDown1->findChild<QToolButton *>("UpArrow");
+    ASSERT_NE(up, nullptr);
+    QTest::mousePress(up, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return p->BeatsPerMinute() > 32; })) << "the arrow repeats";
+    EXPECT_TRUE(WaitFor([&] { return beats >= 3; })) << "no beat while the tempo kept changing";
+    const int tempo = p->BeatsPerMinute();
+    QTest::mouseRelease(up, Qt::LeftButton);
+    EXPECT_LT(tempo, 200) << "the beats came while the tempo still rose";
+    Settle();
+    EXPECT_TRUE(Sent().contains("90 30 40")) << "C, the first beat";
+    p->BtnPlay->setStateOn(false);
 }
 
 TEST_F(PatternPlayback, FastClicksOnPlayWhileItPlaysLeaveTheSwitchAndTheMetronomeAgreeing)
