@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -186,6 +185,19 @@ std::function<QDateTime()> &Clock()
 {
     static std::function<QDateTime()> clock;
     return clock;
+}
+
+// A write cut short (the disk full, the file too large) reports no reason;
+// writing the rest again fails at once and says why.
+bool WriteAll(QFileDevice &file, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 // The system's short date and its time with seconds, without a time zone.
@@ -1027,9 +1039,7 @@ bool TFrmPattern::SaveToFile(const QString &fileName)
     // Written beside the old file and put in its place only when whole.
     QSaveFile file(fileName);
     const QByteArray bytes = ui::WritePatternFile(Contents());
-    // A write cut short shows only when the buffer is flushed, which the
-    // commit would not report.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !WriteAll(file, bytes) || !file.commit()) {
         ShowError(Text("Cannot save \"%1\": %2", "Impossible d'enregistrer « %1 » : %2")
                       .arg(QDir::toNativeSeparators(fileName), file.errorString()));
         return false;
@@ -1054,15 +1064,11 @@ bool TFrmPattern::OpenFile(const QString &fileName)
                       .arg(QDir::toNativeSeparators(fileName), reason));
         return false;
     };
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return refuse(file.errorString());
-    file.close();
     QString error;
-    const std::optional<ui::TPatternFileContents> contents = ui::ReadPatternFile(bytes, model::Language, &error);
+    const std::optional<QByteArray> bytes = ui::ReadPatternBytes(fileName, model::Language, &error);
+    if (!bytes)
+        return refuse(error);
+    const std::optional<ui::TPatternFileContents> contents = ui::ReadPatternFile(*bytes, model::Language, &error);
     if (!contents)
         return refuse(error);
 

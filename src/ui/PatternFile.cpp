@@ -2,6 +2,8 @@
 
 #include "model/ChordTable.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QtEndian>
 
@@ -114,6 +116,14 @@ public:
         return QString::fromUtf8(FEnglish ? english : french);
     }
 
+    QString TooLarge(qint64 size) const
+    {
+        return Text("it is %1 bytes long, larger than the largest pattern (%2 bytes, 999 measures)",
+                    "il fait %1 octets, plus que la plus grande grille (%2 octets, 999 mesures)")
+            .arg(size)
+            .arg(PatternMaxFileSize);
+    }
+
     QString Record(int index, const QString &reason) const
     {
         return Text("record %1 (byte %2): %3", "enregistrement %1 (octet %2) : %3")
@@ -168,6 +178,32 @@ QString FromWindows1252(const QByteArray &bytes)
     return text;
 }
 
+std::optional<QByteArray> ReadPatternBytes(const QString &fileName, int language, QString *error)
+{
+    const TComplaint complaint(language);
+    const auto refuse = [&](const QString &reason) -> std::optional<QByteArray> {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    // A name that is not there is left to the opening, which says so.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return refuse(complaint.Text("it is not a file but a folder, a pipe or a device",
+                                     "ce n'est pas un fichier mais un dossier, un tube ou un périphérique"));
+    if (info.size() > PatternMaxFileSize)
+        return refuse(complaint.TooLarge(info.size()));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return refuse(file.errorString());
+    // A file that grew since it was looked at is read no further than
+    // needed to refuse it.
+    const QByteArray bytes = file.read(PatternMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return refuse(file.errorString());
+    return bytes;
+}
+
 QByteArray WritePatternFile(const TPatternFileContents &contents)
 {
     QByteArray out;
@@ -208,6 +244,8 @@ std::optional<TPatternFileContents> ReadPatternFile(const QByteArray &bytes, int
         return std::nullopt;
     };
 
+    if (bytes.size() > PatternMaxFileSize)
+        return refuse(complaint.TooLarge(bytes.size()));
     if (const qsizetype leftOver = bytes.size() % PatternRecordSize; leftOver != 0)
         return refuse(complaint
                           .Text("its size, %1 bytes, is not a whole number of 268-byte records: %2 bytes are left over",

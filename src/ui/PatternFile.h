@@ -34,6 +34,9 @@ inline constexpr int PatternCommentMax = 250;
 inline constexpr int PatternShortTextMax = 3;
 // The measure number is a three-character text.
 inline constexpr int PatternMaxMeasures = 999;
+// The largest pattern file: its two first records and one for every beat of
+// the most measures a pattern can have.
+inline constexpr qint64 PatternMaxFileSize = qint64(2 + 4 * PatternMaxMeasures) * PatternRecordSize;
 inline constexpr int PatternMinTempo = 30;
 inline constexpr int PatternMaxTempo = 200;
 
@@ -65,6 +68,13 @@ QByteArray WritePatternFile(const TPatternFileContents &contents);
 // naming the first bad record ("record 3 (byte 536): ...", counted from 1)
 // in the given language (1 English, otherwise French).
 std::optional<TPatternFileContents> ReadPatternFile(const QByteArray &bytes, int language, QString *error);
+
+// The bytes of the named file, for ReadPatternFile. Only an ordinary file
+// is read, and only one no larger than the largest pattern: a pipe would
+// hold the program until something writes to it, and a device could fill
+// its memory. Nothing is returned otherwise; *error then says why in the
+// given language.
+std::optional<QByteArray> ReadPatternBytes(const QString &fileName, int language, QString *error);
 
 // Windows-1252, one byte per character; what it cannot hold becomes '?'.
 QByteArray ToWindows1252(const QString &text);

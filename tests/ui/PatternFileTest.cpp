@@ -179,6 +179,8 @@ TEST(PatternFile, RefusesAFileThatIsNotOneNamingTheFirstBadRecord)
         {"root", header + marker + Record("1", "1", 13, 1), "record 3 (byte 536): the root 13 is not 0 to 12"},
         {"negative root", header + marker + Record("1", "1", -1, 1), "record 3 (byte 536): the root -1 is not 0 to 12"},
         {"chord", header + marker + Record("1", "1", 1, 61), "record 3 (byte 536): the chord 61 is not 0 to 60"},
+        {"larger than a pattern", QByteArray(ui::PatternMaxFileSize + ui::PatternRecordSize, '\0'),
+         "it is 1071732 bytes long, larger than the largest pattern (1071464 bytes, 999 measures)"},
         {"huge column", header + marker + Record(QByteArray(40, '9'), "1", 1, 1),
          "record 3 (byte 536): the column \"99999999999999999999...\" is not a whole number"},
     };
