@@ -609,6 +609,11 @@ void TFrmPattern::StyleComponents()
     cells.setColor(QPalette::Text, ColorFromBgr(CellTextColor));
     cells.setColor(QPalette::Base, Qt::white);
     Grille->setPalette(cells);
+    // Scroll-bar arrows take the window text colour, which the panel makes
+    // light for its engravings: on the bars' light faces they take the
+    // case's dark colour instead.
+    for (QScrollBar *bar : {Grille->verticalScrollBar(), Grille->horizontalScrollBar()})
+        SetColor(bar, QPalette::WindowText, CaseColor);
     SetHint(Grille, QStringLiteral("Double-click inserts the chord selected"));
     for (int col = 0; col < ColumnCount; ++col)
         Grille->setColumnWidth(col, ColumnWidths[col]);

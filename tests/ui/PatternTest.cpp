@@ -1,5 +1,6 @@
 // The chord pattern editor as the user works it: entering, clearing, copying
 // and pasting chords, markers, measures, its menu and texts, and its files.
+#include "EventWait.h"
 #include "PatternFixture.h"
 
 #include "model/ChordTable.h"
@@ -11,11 +12,14 @@
 #include <QHeaderView>
 #include <QLCDNumber>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QtEndian>
 
+#include <cmath>
 #include <csignal>
+#include <map>
 #include <thread>
 
 #include <fcntl.h>
@@ -26,6 +30,7 @@
 namespace {
 
 using Pattern = PatternTest;
+using hntest::WaitFor;
 
 // Files larger than the limit cannot be written while it stands.
 class TFileSizeLimit {
@@ -622,6 +627,58 @@ TEST_F(Pattern, ABadFileLeavesTheEditorExactlyAsItWas)
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].startsWith("Erreur: Cannot open \"" + QDir::toNativeSeparators(missing) + "\": "));
         EXPECT_EQ(ui::WritePatternFile(p->Contents()), before);
+    }
+}
+
+// How far a colour stands out from another, 1 (not at all) to 21.
+double Contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb rgb) {
+        const auto linear = [](int channel) {
+            const double c = channel / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The strongest contrast within a square of the picture against its
+// commonest colour: for an arrow button, its arrow against its face.
+double ArrowContrast(const QImage &image, const QRect &square)
+{
+    std::map<QRgb, int> counts;
+    const QRect inside = square.adjusted(2, 2, -2, -2);
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb face =
+        std::max_element(counts.begin(), counts.end(), [](auto a, auto b) { return a.second < b.second; })->first;
+    double strongest = 1;
+    for (const auto &[colour, count] : counts)
+        strongest = std::max(strongest, Contrast(colour, face));
+    return strongest;
+}
+
+TEST_F(Pattern, TheGridsScrollBarsShowArrowsThatCanBeRead)
+{
+    OpenEditor();
+    // A column widened by the user brings the horizontal bar.
+    p->Grille->setColumnWidth(4, 300);
+    ASSERT_TRUE(WaitFor([&] { return p->Grille->horizontalScrollBar()->isVisible(); }));
+    for (QScrollBar *bar : {p->Grille->verticalScrollBar(), p->Grille->horizontalScrollBar()}) {
+        const bool vertical = bar->orientation() == Qt::Vertical;
+        SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+        ASSERT_TRUE(bar->isVisible());
+        const QImage image = bar->grab().toImage();
+        const int side = vertical ? image.width() : image.height();
+        const QRect first(0, 0, side, side);
+        const QRect last =
+            vertical ? first.translated(0, image.height() - side) : first.translated(image.width() - side, 0);
+        EXPECT_GE(ArrowContrast(image, first), 3.0);
+        EXPECT_GE(ArrowContrast(image, last), 3.0);
     }
 }
 
