@@ -243,5 +243,34 @@ TEST(MenuGlyphs, FourSixteenPixelGlyphsOnWhite)
     }
 }
 
+// The system menu shows the glyphs in the column its background keeps for
+// them: every glyph must stand out from that column, not merely differ from
+// white.
+TEST_F(OurSkin, TheSystemMenuGlyphsStandOutFromTheMenusGlyphColumn)
+{
+    ASSERT_TRUE(loaded->skin.MenuBackground);
+    const QImage &background = loaded->skin.MenuBackground->Image;
+    const int column = loaded->skin.MenuBackground->LeftWidth;
+    ASSERT_GT(column, 16);
+    // The column's colour, grain and all, as its mean grey.
+    double sum = 0;
+    int count = 0;
+    for (int y = 2; y < background.height() - 2; ++y)
+        for (int x = 2; x < column - 4; ++x, ++count)
+            sum += qGray(background.pixel(x, y));
+    const double columnGrey = sum / count;
+    const QImage strip = MenuGlyphStrip();
+    for (int g = 0; g < 4; ++g) {
+        int standingOut = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const QRgb ink = strip.pixel(16 * g + x, y);
+                if ((ink & RGB_MASK) != 0xFFFFFFu && std::abs(qGray(ink) - columnGrey) > 100)
+                    ++standingOut;
+            }
+        EXPECT_GT(standingOut, 10) << "glyph " << g << " on a column of grey " << columnGrey;
+    }
+}
+
 } // namespace
 } // namespace skin

@@ -791,30 +791,29 @@ QImage HeaderButtons()
 QImage MenuItems()
 {
     return SideBySide(Frames(5, [](int i) {
-        return Keyed(
-            Painted(40, 20,
-                    [i](QPainter &p) {
-                        if (i == 2) {
-                            p.setBrush(Ink);
-                            p.drawRect(QRectF(2, 16, 36, 1));
-                            p.setBrush(QColor(72, 76, 82));
-                            p.drawRect(QRectF(2, 17, 36, 1));
-                            return;
-                        }
-                        if (i != 4 && i != 5)
-                            return;
-                        const QRectF r(0.5, 0.5, 39, 19);
-                        p.setBrush(LedDeep);
-                        p.drawRoundedRect(r, 3, 3);
-                        QLinearGradient g(0, 0, 0, 20);
-                        g.setColorAt(0, QColor(52, 140, 82));
-                        g.setColorAt(1, i == 5 ? QColor(20, 84, 44) : QColor(30, 104, 56));
-                        p.setBrush(g);
-                        p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 2, 2);
-                        p.setBrush(QColor(255, 255, 255, 30));
-                        p.drawRoundedRect(QRectF(2, 1.5, 36, 7), 2, 2);
-                    }),
-            QColor(44, 47, 52));
+        return Keyed(Painted(40, 20,
+                             [i](QPainter &p) {
+                                 if (i == 2) {
+                                     p.setBrush(Ink);
+                                     p.drawRect(QRectF(2, 16, 36, 1));
+                                     p.setBrush(QColor(72, 76, 82));
+                                     p.drawRect(QRectF(2, 17, 36, 1));
+                                     return;
+                                 }
+                                 if (i != 4 && i != 5)
+                                     return;
+                                 const QRectF r(0.5, 0.5, 39, 19);
+                                 p.setBrush(LedDeep);
+                                 p.drawRoundedRect(r, 3, 3);
+                                 QLinearGradient g(0, 0, 0, 20);
+                                 g.setColorAt(0, QColor(52, 140, 82));
+                                 g.setColorAt(1, i == 5 ? QColor(20, 84, 44) : QColor(30, 104, 56));
+                                 p.setBrush(g);
+                                 p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 2, 2);
+                                 p.setBrush(QColor(255, 255, 255, 30));
+                                 p.drawRoundedRect(QRectF(2, 1.5, 36, 7), 2, 2);
+                             }),
+                     QColor(44, 47, 52));
     }));
 }
 
@@ -1020,34 +1019,40 @@ QImage UpDownGlyphs(int w, int h, bool vertical)
 // ---------------------------------------------------------- menu glyphs
 
 // The system menu's pictures, 16 x 16 each on white (the list's
-// transparent colour): restore, maximise, minimise, close.
+// transparent colour): restore, maximise, minimise, close. Engraved like
+// the caption buttons' glyphs: light ink over a dark shadow, so that they
+// stand out on the menu's dark glyph column and on a light one alike.
 QImage MenuGlyphs()
 {
     QImage strip(64, 16, QImage::Format_RGB32);
     strip.fill(Qt::white);
     QPainter p(&strip);
-    const QColor ink(36, 38, 42);
-    // Restore: two overlapping windows.
-    p.fillRect(QRect(5, 2, 9, 2), ink);
-    p.fillRect(QRect(5, 4, 1, 2), ink);
-    p.fillRect(QRect(13, 4, 1, 6), ink);
-    p.fillRect(QRect(12, 9, 1, 1), ink);
-    p.fillRect(QRect(2, 6, 9, 2), ink);
-    p.fillRect(QRect(2, 8, 1, 6), ink);
-    p.fillRect(QRect(10, 8, 1, 6), ink);
-    p.fillRect(QRect(2, 13, 9, 1), ink);
-    // Maximise: one window with a thick title.
-    p.fillRect(QRect(16 + 3, 3, 10, 2), ink);
-    p.fillRect(QRect(16 + 3, 5, 1, 8), ink);
-    p.fillRect(QRect(16 + 12, 5, 1, 8), ink);
-    p.fillRect(QRect(16 + 3, 12, 10, 1), ink);
-    // Minimise: a bar at the bottom.
-    p.fillRect(QRect(32 + 4, 11, 8, 2), ink);
-    // Close: a cross, two pixels thick.
-    for (int i = 0; i < 8; ++i) {
-        p.fillRect(QRect(48 + 4 + i, 4 + i, 2, 1), ink);
-        p.fillRect(QRect(48 + 10 - i, 4 + i, 2, 1), ink);
-    }
+    const auto shapes = [&p](const QColor &ink, QPoint offset) {
+        const auto fill = [&](int x, int y, int w, int h) { p.fillRect(QRect(x, y, w, h).translated(offset), ink); };
+        // Restore: two overlapping windows.
+        fill(5, 2, 9, 2);
+        fill(5, 4, 1, 2);
+        fill(13, 4, 1, 6);
+        fill(12, 9, 1, 1);
+        fill(2, 6, 9, 2);
+        fill(2, 8, 1, 6);
+        fill(10, 8, 1, 6);
+        fill(2, 13, 9, 1);
+        // Maximise: one window with a thick title.
+        fill(16 + 3, 3, 10, 2);
+        fill(16 + 3, 5, 1, 8);
+        fill(16 + 12, 5, 1, 8);
+        fill(16 + 3, 12, 10, 1);
+        // Minimise: a bar at the bottom.
+        fill(32 + 4, 11, 8, 2);
+        // Close: a cross, two pixels thick.
+        for (int i = 0; i < 8; ++i) {
+            fill(48 + 4 + i, 4 + i, 2, 1);
+            fill(48 + 10 - i, 4 + i, 2, 1);
+        }
+    };
+    shapes(Ink, QPoint(1, 1));
+    shapes(Glyph, QPoint(0, 0));
     p.end();
     return strip;
 }
