@@ -469,6 +469,7 @@ void TRuzOzodOvez::BuildSysMenu()
     delete SysMenuPopup.data();
     SysMenuPopup = new QMenu;
     SysMenuPopup->setProperty("Tag", 33333);
+    SysMenuPopup->installEventFilter(this);
     AddSysMenuItem(QStringLiteral(" Restore "), 0);
     if (FrameIcons & fiMaximize)
         AddSysMenuItem(QStringLiteral(" Maximize "), 1);
@@ -554,6 +555,8 @@ void TRuzOzodOvez::HoverTimerTick()
 
 bool TRuzOzodOvez::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == SysMenuPopup && SysMenuPopup)
+        return SysMenuEvent(event);
     if (watched != Handle)
         return false;
     return FrameWndProc(event);

@@ -33,6 +33,7 @@ class QTimer;
 
 namespace skin {
 
+class TDataSkinSysButton;
 class TNCObject;
 class TSkinControl;
 class TSkinData;
@@ -226,6 +227,10 @@ public:
     void LayoutTitleButtons();
     void PaintTitleButtons(QPainter &canvas);
     bool IsTitleButtonVisible(int index);
+    // Where a dialog's caption starts, given where it would start with an icon.
+    int DialogCaptionLeft(int left);
+    // One frame of a caption button's picture.
+    static int ButtonWidth(const TDataSkinSysButton &e);
     void PaintBorder(int piece, const QRect &rect, QPainter &dc);
     // The region of the window's outline at its present size.
     QRegion BuildRegion();
@@ -237,6 +242,8 @@ public:
     void RestoreWindow();
     void ToggleMinimize();
     void ShowSysMenu(const QPoint &global);
+    // The caption-button actions that open the system menu.
+    static bool IsSysMenuAction(int action) { return action == 3 || action == 11 || action == 12; }
     // The frame's share of the window's events; true when it took the event.
     bool FrameEvent(QEvent *event);
     void FirstLayout();
@@ -272,6 +279,8 @@ private:
     void ApplyMargins(const QMargins &margins);
     void DropHotObject();
     void StartCaptionMove(const QPoint &global);
+    // The system menu's share of its events; true when it took the event.
+    bool SysMenuEvent(QEvent *event);
 
     // What the window was before its frame was taken over.
     struct TFrameSaved {

@@ -128,10 +128,31 @@ bool TRuzOzodOvez::IsTitleButtonVisible(int index)
     }
     bool visible = c1 && c2;
     if ((e.Action == 1 && !maxBox) || (e.Action == 2 && !minBox) ||
-        ((e.Action == 3 || e.Action == 11 || e.Action == 12) && FrameKind == fkDialog))
+        (IsSysMenuAction(e.Action) && FrameKind == fkDialog))
         visible = false;
     button.Visible = visible;
     return visible;
+}
+
+int TRuzOzodOvez::DialogCaptionLeft(int left)
+{
+    // A dialog shows no icon, and its caption moves into the icon's room,
+    // but not over a caption button that stays beside it.
+    constexpr int IconRoom = 16;
+    const int moved = left - IconRoom;
+    for (size_t i = 0; i < SysButtons.size(); ++i) {
+        const TDataSkinSysButton &e = *SysButtons[i]->Element;
+        if (e.Align != 0 || e.Image.isNull() || !IsTitleButtonVisible(int(i)))
+            continue;
+        if (e.XCoord < left && e.XCoord + ButtonWidth(e) > moved)
+            return left;
+    }
+    return moved;
+}
+
+int TRuzOzodOvez::ButtonWidth(const TDataSkinSysButton &e)
+{
+    return e.FrameCount > 0 ? e.Image.width() / e.FrameCount : e.Image.width();
 }
 
 void TRuzOzodOvez::LayoutTitleButtons()
@@ -142,7 +163,7 @@ void TRuzOzodOvez::LayoutTitleButtons()
         const TDataSkinSysButton &e = *button.Element;
         if (!IsTitleButtonVisible(int(i)) || e.Image.isNull())
             continue;
-        const int w = e.FrameCount > 0 ? e.Image.width() / e.FrameCount : e.Image.width();
+        const int w = ButtonWidth(e);
         const int h = e.Image.height();
         QRect r(0, 0, w, h);
         switch (e.Align) {
@@ -327,7 +348,7 @@ void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
         t.setRight(std::min(t.right(), area.right() - title.TextRightClip()));
     }
     if (FrameKind == fkDialog && title.TextAlignment == 0)
-        t.setLeft(t.left() - 16);
+        t.setLeft(DialogCaptionLeft(t.left()));
     CaptionRect = t;
     if (!title.Image.isNull())
         DrawStrip(canvas, WinRect(t.left(), area.top(), t.right() + 1, area.bottom() + 1), title.Image, 1, 1, 2,

@@ -10,6 +10,7 @@
 
 #include "platform/TickCount.h"
 
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -131,6 +132,7 @@ void TRuzOzodOvez::ShowSysMenu(const QPoint &global)
         if (SkinManager)
             SkinManager->MenuKind = 2;
         LastMenuTick = now;
+        SysMenuPopup->setAttribute(Qt::WA_NoMouseReplay, false);
         SysMenuPopup->popup(global);
     } else if (HotObject) {
         // A double click on the window's icon closes the window.
@@ -139,6 +141,28 @@ void TRuzOzodOvez::ShowSysMenu(const QPoint &global)
         SysMenuPopup->hide();
         QMetaObject::invokeMethod(Handle, &QWidget::close, Qt::QueuedConnection);
     }
+}
+
+bool TRuzOzodOvez::SysMenuEvent(QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        return false;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton || !Handle || !SysMenuPopup)
+        return false;
+    // While the menu is open it has the mouse: the second click of a double
+    // click on the window's icon reaches the menu, not the frame.
+    const QPoint point = ScreenToWindow(mouse->globalPosition().toPoint());
+    TWinSysButton *button = HitTitleButton(point);
+    if (!button || !IsSysMenuAction(button->Element->Action) ||
+        platform::GetTickCount() - LastMenuTick > uint32_t(DoubleClickTime))
+        return false;
+    // No replay of the press on the frame once the menu has gone.
+    SysMenuPopup->setAttribute(Qt::WA_NoMouseReplay);
+    SysMenuPopup->hide();
+    button->Press();
+    ShowSysMenu(mouse->globalPosition().toPoint());
+    return true;
 }
 
 void TRuzOzodOvez::StartCaptionMove(const QPoint &global)
@@ -201,6 +225,12 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
     case QEvent::WindowTitleChange:
         RedrawFrame();
         return false;
+    case QEvent::ContextMenu: {
+        // A right click on the frame has opened the system menu: the
+        // window's own menu is for its client.
+        const auto *menu = static_cast<QContextMenuEvent *>(event);
+        return menu->reason() == QContextMenuEvent::Mouse && HitTest(menu->pos()) != HTCLIENT;
+    }
     case QEvent::Leave:
         // A bar menu opening takes the mouse from the window: its button
         // stays pressed.

@@ -8,6 +8,7 @@
 #include "skin/SkinManage.h"
 #include "skin/SkinMessages.h"
 
+#include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -29,11 +30,12 @@ protected:
         FreshManager::TearDown();
     }
 
-    // Shows a form of the given client size with the frame skin switched on,
-    // and waits for its first layout.
-    void Skin(QSize client, bool fixed, bool round = true, Qt::WindowFlags flags = FullFrame)
+    // Shows a form of the given client size (or the window given) with the
+    // frame skin switched on, and waits for its first layout.
+    void Skin(QSize client, bool fixed, bool round = true, Qt::WindowFlags flags = FullFrame,
+              std::unique_ptr<QWidget> window = {})
     {
-        form = std::make_unique<TTestForm>();
+        form = window ? std::move(window) : std::make_unique<TTestForm>();
         form->setWindowFlags(flags);
         form->setWindowTitle("Frame");
         QPixmap icon(16, 16);
@@ -73,6 +75,19 @@ protected:
         Mouse(QEvent::MouseButtonPress, at);
         Mouse(QEvent::MouseButtonRelease, at);
     }
+    // A click as the window system delivers it: to the window's native
+    // window, from where Qt hands it to an open popup that holds the mouse.
+    void SystemClick(QPoint at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(form->windowHandle(), button, Qt::NoModifier, at);
+    }
+    // A click at a point of the window while a menu is open: the menu has
+    // the mouse, so the click reaches the menu's window.
+    void MenuClick(QMenu *menu, QPoint at)
+    {
+        QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          menu->mapFromGlobal(form->mapToGlobal(at)));
+    }
 
     TWinSysButton *Button(const char *name) const
     {
@@ -85,7 +100,7 @@ protected:
     QImage Shot() const { return form->grab().toImage(); }
     QChar LetterAt(const char *name) const { return LetterOf(Shot().pixel(Centre(name))); }
 
-    std::unique_ptr<TTestForm> form;
+    std::unique_ptr<QWidget> form;
     TSkinData *data = nullptr;
     TRuzOzodOvez *skinner = nullptr;
     QWidget *placed = nullptr;
@@ -198,6 +213,27 @@ TEST_F(SkinFrame, ACaptionTooLongForItsRoomEndsInAnEllipsis)
         }
         EXPECT_EQ(skinner->TitleBitmap.copy(room), expected.copy(room));
     }
+}
+
+TEST_F(SkinFrame, ADialogsCaptionTakesTheRoomOfTheIconItLacksButNeverCoversTheLampBesideIt)
+{
+    Skin({200, 120}, true, true, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint,
+         std::make_unique<QDialog>());
+    ASSERT_EQ(skinner->FrameKind, TRuzOzodOvez::fkDialog);
+    // Active, the lamp shows: the caption stays right of it.
+    form->grab();
+    const TWinSysButton *lamp = Button("BUTTONLAMP");
+    ASSERT_TRUE(lamp->Visible);
+    EXPECT_FALSE(Button("BUTTONSYSMENU")->Visible) << "a dialog shows no icon";
+    EXPECT_GT(skinner->CaptionRect.left(), lamp->Rect.right());
+    EXPECT_EQ(LetterOf(Shot().pixel(lamp->Rect.center())), 'o');
+    // Inactive, the lamp is out and the caption moves into the icon's room.
+    TTestForm other;
+    ASSERT_TRUE(ShowActive(&other));
+    ASSERT_TRUE(WaitFor([&] { return skinner->Active == 0; }));
+    form->grab();
+    EXPECT_FALSE(lamp->Visible);
+    EXPECT_EQ(skinner->CaptionRect.left(), FrameSide + 30 - 16);
 }
 
 TEST_F(SkinFrame, CaptionButtonsShowByTheirVisibility)
@@ -359,12 +395,53 @@ TEST_F(SkinFrame, ARightClickOnTheCaptionOpensTheSystemMenuAndASecondRequestSoon
     skinner->ShowSysMenu(form->mapToGlobal(QPoint(100, 10)));
     ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
     menu->hide();
-    // The window's icon clicked again soon after: it is hot, and the window
-    // closes.
+}
+
+TEST_F(SkinFrame, ADoubleClickOnTheWindowIconClosesTheWindowAndASlowSecondClickOnlyClosesTheMenu)
+{
+    Skin({200, 120}, false);
+    QMenu *menu = skinner->SysMenuPopup;
     ASSERT_FALSE(Button("BUTTONSYSMENU")->Rect.isEmpty());
-    Click(Centre("BUTTONSYSMENU"));
-    EXPECT_EQ(skinner->HotObject, Button("BUTTONSYSMENU"));
+    const QPoint icon = Centre("BUTTONSYSMENU");
+    // Slow: the menu opens again at the first click, and the second only
+    // closes it.
+    SystemClick(icon);
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+    skinner->LastMenuTick -= uint32_t(skinner->DoubleClickTime) + 1;
+    MenuClick(menu, icon);
+    ASSERT_TRUE(WaitFor([&] { return !menu->isVisible(); }));
+    QTest::qWait(50);
+    EXPECT_TRUE(form->isVisible());
+
+    // Quick: the window closes.
+    skinner->LastMenuTick -= uint32_t(skinner->DoubleClickTime) + 1;
+    SystemClick(icon);
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+    MenuClick(menu, icon);
     ASSERT_TRUE(WaitFor([&] { return !form->isVisible(); }));
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(SkinFrame, ARightClickOnTheCaptionOfAWindowWithAContextMenuOpensOnlyTheSystemMenu)
+{
+    Skin({200, 120}, false);
+    QMenu context;
+    context.addAction("Context");
+    form->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(form.get(), &QWidget::customContextMenuRequested, &context,
+                     [&](QPoint at) { context.popup(form->mapToGlobal(at)); });
+    QMenu *menu = skinner->SysMenuPopup;
+    // On the client the window's own menu opens.
+    SystemClick(QPoint(100, 60), Qt::RightButton);
+    ASSERT_TRUE(WaitFor([&] { return context.isVisible(); }));
+    EXPECT_FALSE(menu->isVisible());
+    context.hide();
+    // On the caption only the system menu.
+    SystemClick(QPoint(100, 10), Qt::RightButton);
+    ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
+    QTest::qWait(50);
+    EXPECT_FALSE(context.isVisible());
+    menu->hide();
 }
 
 } // namespace
