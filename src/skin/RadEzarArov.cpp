@@ -1,5 +1,6 @@
 #include "skin/RadEzarArov.h"
 
+#include "platform/ErrorHandler.h"
 #include "skin/QuickIni.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinReader.h"
@@ -156,16 +157,25 @@ TSkinData::~TSkinData()
 
 void TSkinData::ReadSkinStream(const QByteArray &stream)
 {
-    Store.clear();
-    if (stream.size() < 4)
+    // A damaged definition is reported and changes nothing: the store and
+    // the skin in force stay whole.
+    if (stream.size() < 4) {
+        platform::Application::ShowException(
+            QStringLiteral("The stored skin is damaged: it is too short to hold its byte count."));
         return;
+    }
     const qint32 count = qFromLittleEndian<qint32>(stream.constData());
-    // A count that runs past the data is a damaged definition: nothing is
-    // loaded and the skin stays not ready.
-    if (count <= 0 || count > stream.size() - 4)
+    // A count of 0 is a definition that stores no skin.
+    if (count == 0)
         return;
-    Store = stream.mid(4, count);
-    LoadSkin();
+    if (count < 0 || count > stream.size() - 4) {
+        platform::Application::ShowException(
+            QStringLiteral("The stored skin is damaged: it claims %1 bytes, but %2 are stored.")
+                .arg(count)
+                .arg(stream.size() - 4));
+        return;
+    }
+    LoadPackage(stream.mid(4, count));
 }
 
 void TSkinData::SetMenuGlyphs(const QImage &strip)
@@ -193,15 +203,26 @@ QByteArray TSkinData::WriteSkinStream() const
 
 bool TSkinData::LoadSkin()
 {
+    return LoadPackage(Store);
+}
+
+bool TSkinData::LoadPackage(const QByteArray &package)
+{
+    const bool wasReady = SkinReady();
     FSkinNotReady = true;
     LoadTimes = {};
     QElapsedTimer clock;
     clock.start();
     TSkinReader reader;
-    const bool loaded = reader.LoadPackage(Store);
+    const bool loaded = reader.LoadPackage(package);
     LoadTimes.Decode = clock.nsecsElapsed();
-    if (!loaded)
+    if (!loaded) {
+        // The reader has said what is wrong; the skin in force stays, and
+        // with it every skinned window's frame.
+        FSkinNotReady = !wasReady;
         return false;
+    }
+    Store = package;
     clock.restart();
     QByteArray description;
     QString name;
@@ -221,13 +242,14 @@ bool TSkinData::LoadSkin()
 void TSkinData::SetSkinFile(const QString &name)
 {
     FSkinFile = name;
-    FSkinNotReady = true;
-    QFile file(name);
-    if (name.isEmpty() || !QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly))
+    if (name.isEmpty())
         return;
-    Store = file.readAll();
-    LoadSkin();
-    if (SkinFormtype == sfMainform)
+    QFile file(name);
+    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly)) {
+        platform::Application::ShowException(QStringLiteral("The skin file \"%1\" cannot be read.").arg(name));
+        return;
+    }
+    if (LoadPackage(file.readAll()) && SkinFormtype == sfMainform)
         Reload();
 }
 

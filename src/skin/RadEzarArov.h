@@ -117,6 +117,9 @@ public:
     QStringList Skin3rd() const { return FSkin3rd; }
     void SetSkin3rd(const QStringList &list) { FSkin3rd = list; }
     QString SkinFile() const { return FSkinFile; }
+    // Loads the named skin file and applies it to the skinned windows. A
+    // file that cannot be read or holds no skin is reported, and the skin in
+    // force stays.
     void SetSkinFile(const QString &name);
     // "(none)": the program never runs in a form designer.
     QString SkinStore() const { return QStringLiteral("(none)"); }
@@ -125,12 +128,13 @@ public:
     void SetVersion(const QString &) {}
 
     // The "SkinStream" form property: a 32-bit little-endian byte count, then
-    // the package. Reading it fills the store and loads the skin.
+    // the package. Reading it fills the store and loads the skin; a count
+    // that does not fit the bytes is reported and changes nothing.
     void ReadSkinStream(const QByteArray &stream);
     QByteArray WriteSkinStream() const;
 
     // Loads the skin from the package store; false when the package could
-    // not be read.
+    // not be read, which is reported and keeps the skin in force.
     bool LoadSkin();
     void Reload();
     // After the form's definition has been read.
@@ -163,6 +167,10 @@ public:
     TSkinLoadTimes LoadTimes;
 
 private:
+    // Decodes the package and, when that succeeds, makes it the store and
+    // its skin the one in force.
+    bool LoadPackage(const QByteArray &package);
+
     bool FActive = false;
     bool FLoading = true;
     bool FSkinNotReady = true;

@@ -1,5 +1,6 @@
 #include "skin/RadEzarArov.h"
 
+#include "FrameSkin.h"
 #include "SkinTestSupport.h"
 #include "SkinWindows.h"
 #include "skin/SkinDraw.h"
@@ -99,6 +100,7 @@ struct StreamCase {
     const char *name;
     QByteArray stream;
     bool stored;
+    bool reported; // a damaged stream is reported
 };
 
 void PrintTo(const StreamCase &c, std::ostream *os)
@@ -122,7 +124,7 @@ TEST_P(SkinStream, LoadsOnlyACompleteCountedPackage)
     d->Loaded();
     EXPECT_EQ(d->Active(), c.stored);
     EXPECT_EQ(SkinManager->SkinningOn, c.stored);
-    EXPECT_TRUE(shown.messages.isEmpty()) << shown.messages.join('\n').toStdString();
+    EXPECT_EQ(shown.messages.size(), c.reported ? 1 : 0) << shown.messages.join('\n').toStdString();
     if (c.stored) {
         EXPECT_EQ(d->Skin.SkinName, "Ours");
         ASSERT_TRUE(d->Skin.MenuBackground);
@@ -133,28 +135,41 @@ TEST_P(SkinStream, LoadsOnlyACompleteCountedPackage)
     }
 }
 
+TEST_P(SkinStream, OneThatCannotBeReadKeepsTheSkinInForceWhole)
+{
+    const StreamCase &c = GetParam();
+    TSkinData d;
+    d.ReadSkinStream(SkinStreamOf(PackageWithMenu("Before")));
+    ASSERT_TRUE(d.SkinReady());
+    const QByteArray before = d.Store;
+    test::ShownMessages shown;
+    d.ReadSkinStream(c.stream);
+    EXPECT_TRUE(d.SkinReady());
+    EXPECT_EQ(d.Skin.SkinName, c.stored ? "Ours" : "Before");
+    ASSERT_TRUE(d.Skin.MenuBackground);
+    EXPECT_EQ(d.Skin.MenuBackground->Image.size(), QSize(12, 6));
+    if (!c.stored) {
+        EXPECT_EQ(d.Store, before);
+    }
+    EXPECT_EQ(shown.messages.size(), c.reported ? 1 : 0) << shown.messages.join('\n').toStdString();
+}
+
 const QByteArray Package = PackageWithMenu("Ours");
 
-INSTANTIATE_TEST_SUITE_P(Cases, SkinStream,
-                         testing::Values(StreamCase{"Complete", SkinStreamOf(Package), true},
-                                         StreamCase{"FollowedByMore", SkinStreamOf(Package) + "more", true},
-                                         StreamCase{"CountZero", Counted(0, Package), false},
-                                         StreamCase{"CountNegative", Counted(-5, Package), false},
-                                         StreamCase{"CountPastTheEnd", Counted(qint32(Package.size() + 1), Package),
-                                                    false},
-                                         StreamCase{"CountFarPastTheEnd", Counted(0x7FFFFFFF, Package), false},
-                                         StreamCase{"NoCountAtAll", QByteArray("\x01\x00", 2), false},
-                                         StreamCase{"Empty", QByteArray(), false}),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(SkinData, AForeignPackageIsReportedAndLeavesTheSkinNotReady)
-{
-    test::ShownMessages shown;
-    TSkinData d;
-    d.ReadSkinStream(SkinStreamOf(PackArchive(BuildArchive("a.ini\r\n", {"x"}, 19999))));
-    EXPECT_FALSE(d.SkinReady());
-    EXPECT_EQ(shown.messages.size(), 1);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SkinStream,
+    testing::Values(StreamCase{"Complete", SkinStreamOf(Package), true, false},
+                    StreamCase{"FollowedByMore", SkinStreamOf(Package) + "more", true, false},
+                    StreamCase{"CountZero", Counted(0, Package), false, false},
+                    StreamCase{"CountNegative", Counted(-5, Package), false, true},
+                    StreamCase{"CountPastTheEnd", Counted(qint32(Package.size() + 1), Package), false, true},
+                    StreamCase{"CountFarPastTheEnd", Counted(0x7FFFFFFF, Package), false, true},
+                    StreamCase{"CountOfTheLeastNumber", Counted(qint32(0x80000000u), Package), false, true},
+                    StreamCase{"NoCountAtAll", QByteArray("\x01\x00", 2), false, true},
+                    StreamCase{"Empty", QByteArray(), false, true},
+                    StreamCase{"ForeignPackage", SkinStreamOf(PackArchive(BuildArchive("a.ini\r\n", {"x"}, 19999))),
+                               false, true}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SkinData, LoadedAdjustsTheMenuKinds)
 {
@@ -231,13 +246,75 @@ TEST_F(SkinData, ASkinFileIsLoadedAndAppliedAgain250MillisecondsLater)
     EXPECT_EQ(changes, 0);
     ASSERT_TRUE(WaitFor([&] { return changes == 1; }));
     EXPECT_NE(manager.FindSkinner(&form), nullptr);
+}
 
-    // A name that is no file keeps the package but takes the skin out of use.
+struct SkinFileCase {
+    const char *name;
+    QByteArray bytes; // none: no such file
+};
+
+void PrintTo(const SkinFileCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class BadSkinFile : public FreshManager, public testing::WithParamInterface<SkinFileCase> {};
+
+TEST_P(BadSkinFile, IsReportedAndTheWindowsKeepTheSkinInForceWithTheirCaptionButtons)
+{
+    const SkinFileCase &c = GetParam();
+    QTemporaryDir dir;
+    const QString file = dir.filePath("damaged.skn");
+    if (!c.bytes.isNull()) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(c.bytes);
+    }
+    TTestForm form;
+    TSkinData *d = StoredComponent(&form, TSkinData::sfMainform, true, FramePackage());
+    TSkinManage &manager = Manager();
+    ASSERT_TRUE(ShowActive(&form));
+    TRuzOzodOvez *skinner = manager.FindSkinner(&form);
+    ASSERT_NE(skinner, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return skinner->FirstLayoutSeen == 1; }));
+    const size_t buttons = skinner->SysButtons.size();
+    ASSERT_GT(buttons, 0u);
     const QByteArray store = d->Store;
-    d->SetSkinFile(dir.filePath("missing.skn"));
+
+    test::ShownMessages shown;
+    d->SetSkinFile(file);
+    EXPECT_EQ(shown.messages.size(), 1) << shown.messages.join('\n').toStdString();
+    EXPECT_TRUE(d->SkinReady());
+    EXPECT_EQ(d->Skin.SkinName, "Frame test");
     EXPECT_EQ(d->Store, store);
-    EXPECT_FALSE(d->SkinReady());
-    EXPECT_EQ(manager.PendingSkinData, nullptr);
+    // Nothing is applied again: the windows keep their frames.
+    EXPECT_FALSE(manager.Timer->isActive());
+    QTest::qWait(2 * TSkinManage::ActionDelayMs);
+    EXPECT_EQ(manager.FindSkinner(&form), skinner);
+    EXPECT_EQ(skinner->SysButtons.size(), buttons);
+
+    // A new window is still skinned with it.
+    TTestForm other;
+    ASSERT_TRUE(ShowActive(&other));
+    EXPECT_NE(manager.FindSkinner(&other), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadSkinFile,
+                         testing::Values(SkinFileCase{"Missing", QByteArray()}, SkinFileCase{"Empty", QByteArray("")},
+                                         SkinFileCase{"Foreign", PackArchive(BuildArchive("a.ini\r\n", {"x"}, 19999))},
+                                         SkinFileCase{"CutShort", PackageWithMenu("Other").left(6)},
+                                         SkinFileCase{"LyingLength", QByteArray("\xFF\xFF\xFF\x7F", 4) +
+                                                                         PackageWithMenu("Other").mid(4)}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SkinData, AnEmptySkinFileNameKeepsTheSkinInForceWithoutAWord)
+{
+    test::ShownMessages shown;
+    TSkinData d;
+    d.ReadSkinStream(SkinStreamOf(PackageWithMenu("Ours")));
+    d.SetSkinFile(QString());
+    EXPECT_TRUE(d.SkinReady());
+    EXPECT_TRUE(shown.messages.isEmpty());
 }
 
 TEST_F(SkinData, MenuGlyphsAreCutFromTheirStripWithWhiteLeftOut)
