@@ -19,10 +19,23 @@ namespace {
 constexpr qint64 MaxPicturePixels = 16 * 1024 * 1024;
 constexpr qint64 PixelsPerByte = 128;
 
-// A frame count below 1 would divide by zero in every painter.
+// A frame count below 1 would divide by zero in every painter; one above
+// the largest extent leaves frames no pixel wide.
 int32_t AtLeastOneFrame(int32_t frames)
 {
-    return std::max(frames, 1);
+    return std::clamp(frames, 1, MaxSkinExtent);
+}
+
+// Margins and heights: never below 0, never beyond the largest extent.
+int32_t PixelSize(int32_t value)
+{
+    return std::clamp(value, 0, MaxSkinExtent);
+}
+
+// Offsets may point either way.
+int32_t Offset(int32_t value)
+{
+    return std::clamp(value, -MaxSkinExtent, MaxSkinExtent);
 }
 
 // Our packer stores 24-bit pictures uncompressed and bottom-up behind the
@@ -117,6 +130,13 @@ private:
         return ini.ReadString(section, key, def);
     }
     int Int(const QString &section, const QString &key, int def) const { return ini.ReadInteger(section, key, def); }
+    // The numbers the painters add up, brought into their range as they are
+    // read.
+    int32_t Size(const QString &section, const QString &key, int def) const
+    {
+        return PixelSize(Int(section, key, def));
+    }
+    int32_t Shift(const QString &section, const QString &key, int def) const { return Offset(Int(section, key, def)); }
     TColor Colour(const QString &section, const QString &key, TColor def) const
     {
         return ColorFromText(String(section, key), def);
@@ -144,8 +164,8 @@ private:
             b.FrameCount = Int("Personality", n + "Frame", 1);
             b.Tile = Int("Personality", n + "Stretch", 1);
             b.Trans = Int("Personality", n + "Trans", 1);
-            const int first = Int("Personality", n + "TopHeight", 0);
-            const int last = Int("Personality", n + "BotHeight", 0);
+            const int first = Size("Personality", n + "TopHeight", 0);
+            const int last = Size("Personality", n + "BotHeight", 0);
             b.LeftWidth = side.across ? first : 0;
             b.RightWidth = side.across ? last : 0;
             b.TopHeight = side.across ? 0 : first;
@@ -202,8 +222,8 @@ private:
             auto b = std::make_unique<TDataSkinSysButton>(name);
             b->Action = action;
             b->Align = Int(name, "Align", 0);
-            b->XCoord = Int(name, "Xcoord", 0);
-            b->YCoord = Int(name, "Ycoord", 0);
+            b->XCoord = Shift(name, "Xcoord", 0);
+            b->YCoord = Shift(name, "Ycoord", 0);
             b->Visibility = Int(name, "Visibility", 0);
             b->Visibility1 = Int(name, "Visibility1", action == -1 ? -1 : 0);
             b->CombineOp = Int(name, "CombineOp", -1);
@@ -245,15 +265,20 @@ private:
         }
     }
 
+    void ReadMargins(TDataSkinObject &e, const QString &section)
+    {
+        e.LeftWidth = Size(section, "LeftWidth", 0);
+        e.RightWidth = Size(section, "RightWidth", 0);
+        e.TopHeight = Size(section, "TopHeight", 0);
+        e.BottomHeight = Size(section, "BottomHeight", 0);
+    }
+
     // The keys every plain element section may carry.
     void ReadPlain(TDataSkinObject &e, const QString &section, bool style)
     {
         if (style)
             e.Style = Int(section, "Style", 0);
-        e.LeftWidth = Int(section, "LeftWidth", 0);
-        e.RightWidth = Int(section, "RightWidth", 0);
-        e.TopHeight = Int(section, "TopHeight", 0);
-        e.BottomHeight = Int(section, "BottomHeight", 0);
+        ReadMargins(e, section);
         e.Trans = Int(section, "Trans", 0);
         e.Tile = Int(section, "Tile", 0);
         e.NormalColour = Int(section, "NormalColour", -1);
@@ -281,8 +306,8 @@ private:
         auto e = Plain<TDataSkinBoxLabel>(section);
         if (e) {
             e->BackgroundAlignment = Int(section, "BackgroundAlignment", 0);
-            e->BackgroundLeftShift = Int(section, "BackgroundLeftShift", 0);
-            e->BackgroundRightShift = Int(section, "BackgroundRightShift", 0);
+            e->BackgroundLeftShift = Shift(section, "BackgroundLeftShift", 0);
+            e->BackgroundRightShift = Shift(section, "BackgroundRightShift", 0);
         }
         return e;
     }
@@ -308,10 +333,7 @@ private:
         if (Has(section, "Chunk"))
             e->Image2 = Image(section, "Chunk");
         e->Style = Int(section, "Style", 0);
-        e->LeftWidth = Int(section, "LeftWidth", 0);
-        e->RightWidth = Int(section, "RightWidth", 0);
-        e->TopHeight = Int(section, "TopHeight", 0);
-        e->BottomHeight = Int(section, "BottomHeight", 0);
+        ReadMargins(*e, section);
         e->Trans = Int(section, "Trans", 0);
         e->Tile = Int(section, "Tile", 0);
         return e;
@@ -321,10 +343,7 @@ private:
     {
         const QString b = QStringLiteral("Buttons");
         TDataSkinButton &d = *s.ButtonData;
-        d.LeftWidth = Int(b, "LeftWidth", 0);
-        d.RightWidth = Int(b, "RightWidth", 0);
-        d.TopHeight = Int(b, "TopHeight", 0);
-        d.BottomHeight = Int(b, "BottomHeight", 0);
+        ReadMargins(d, b);
         d.Trans = Int(b, "Trans", 0);
         d.Image = Image(b, "Bitmap");
         d.Tile = Int(b, "Tile", 0);
@@ -360,15 +379,15 @@ private:
         const QString p = QStringLiteral("Personality");
         TDataSkinTitle &t = *s.TitleData;
         t.Image = Image(p, "TextBack");
-        t.TextShift() = Int(p, "TextShift", 0);
-        t.TextShiftVert() = Int(p, "TextShiftVert", 0);
-        t.TextRightClip() = Int(p, "TextRightClip", 0);
+        t.TextShift() = Shift(p, "TextShift", 0);
+        t.TextShiftVert() = Shift(p, "TextShiftVert", 0);
+        t.TextRightClip() = Shift(p, "TextRightClip", 0);
         t.BottomHeight = 0;
         t.TextAlignment = Int(p, "TextAlignment", 0);
         t.Textbackground = Int(p, "Textbackground", 0);
-        t.FontHeight = Int("Fonts", "FontHeight", 14);
-        t.TXTBackleft = Int(p, "TXTBackleft", 0);
-        t.TXTBackRight = Int(p, "TXTBackRight", 0);
+        t.FontHeight = Size("Fonts", "FontHeight", 14);
+        t.TXTBackleft = Size(p, "TXTBackleft", 0);
+        t.TXTBackRight = Size(p, "TXTBackRight", 0);
         t.ActiveTextColor = TextColour("ActiveText");
         t.InActiveTextColor = TextColour("InActiveText");
     }
@@ -382,8 +401,8 @@ private:
         s.MenuBar = std::make_unique<TDataSkinObject>(QStringLiteral("MenuBar"));
         s.MenuBar->Image = Image("Personality", "menuBar");
         s.MenuBar->Tile = Int("Personality", "TileMenu", 0);
-        s.MenuBar->LeftWidth = Int("Personality", "TileLeftMenu", 1);
-        s.MenuBar->RightWidth = Int("Personality", "TileRightMenu", 1);
+        s.MenuBar->LeftWidth = Size("Personality", "TileLeftMenu", 1);
+        s.MenuBar->RightWidth = Size("Personality", "TileRightMenu", 1);
     }
 
     // Radio and check pictures hold their states side by side, 13 or 16

@@ -14,6 +14,12 @@
 
 namespace skin {
 
+// The largest number of pixels a skin's margin, offset or frame count may
+// give: far beyond any screen, yet small enough that no painter's sums and
+// products of such numbers and window sizes overflow. Loading brings every
+// such number into range (margins and frame counts are never negative).
+constexpr int32_t MaxSkinExtent = 32767;
+
 class TQuickIni;
 class TSkinReader;
 
