@@ -29,6 +29,7 @@
 #include <QStyleOptionComplex>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -81,6 +82,17 @@ void FreeStyle(QWidget *widget, const char *className, QStyle *style)
 }
 
 } // namespace
+
+TKeptPalette TKeptPalette::Keep(QWidget *widget)
+{
+    return {widget, widget->palette(), widget->testAttribute(Qt::WA_SetPalette)};
+}
+
+void TKeptPalette::GiveBack() const
+{
+    if (Widget)
+        Widget->setPalette(Own ? Palette : QPalette());
+}
 
 // ---------------------------------------------------------------- buttons
 
@@ -464,14 +476,39 @@ void TSkinComBox::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData
 {
     const bool first = !Attached;
     TSkinControl::AttachControl(windowSkinner, skinData, canvas, setColour);
-    if (first)
+    if (first) {
         SetStyle();
+        KeepOwnText();
+    }
 }
 
 void TSkinComBox::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas)
 {
     TSkinControl::AttachWindow(handle, skinData, windowSkinner, canvas);
     SetStyle();
+    KeepOwnText();
+}
+
+void TSkinComBox::KeepOwnText()
+{
+    // The skin draws the box's edge and button; the field inside is the
+    // box's own drawing, on its own colour, so its text keeps the box's own
+    // colour too, not the one a skinned form gives text on the skin's face.
+    if (!Handle || FOwnText.Widget)
+        return;
+    FOwnText = TKeptPalette::Keep(Handle);
+    const QPalette own = QApplication::palette(Handle);
+    QPalette palette = Handle->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::ButtonText, own.color(group, QPalette::ButtonText));
+    Handle->setPalette(palette);
+}
+
+void TSkinComBox::RestoreColour()
+{
+    TSkinControl::RestoreColour();
+    FOwnText.GiveBack();
+    FOwnText = {};
 }
 
 void TSkinComBox::SetStyle()
@@ -1493,6 +1530,44 @@ void TSkinScrollbar::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzod
     Control = nullptr;
 }
 
+void TSkinScrollbar::SetFixedColour()
+{
+    auto *grid = qobject_cast<QTableView *>(Window());
+    if (!grid || !SkinData)
+        return;
+    QList<QWidget *> parts{grid->horizontalHeader(), grid->verticalHeader()};
+    for (QAbstractButton *corner : grid->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+        parts << corner;
+    const bool keep = FFixed.isEmpty();
+    const QColor face = FaceColor();
+    const QColor text = SkinColor(SkinData->Skin.ButtonTextColor);
+    for (QWidget *part : parts) {
+        if (keep)
+            FFixed << TKeptPalette::Keep(part);
+        QPalette fixed = part->palette();
+        fixed.setColor(QPalette::Button, face);
+        fixed.setColor(QPalette::Window, face);
+        fixed.setColor(QPalette::ButtonText, text);
+        fixed.setColor(QPalette::WindowText, text);
+        part->setPalette(fixed);
+    }
+}
+
+void TSkinScrollbar::RestoreColour()
+{
+    TSkinControl::RestoreColour();
+    for (const TKeptPalette &kept : std::as_const(FFixed))
+        kept.GiveBack();
+    FFixed.clear();
+}
+
+void TSkinScrollbar::Refresh()
+{
+    if (!FFixed.isEmpty())
+        SetFixedColour();
+    TSkinControl::Refresh();
+}
+
 void TSkinScControl::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinData, QImage *canvas, bool)
 {
     AttachScrolled(qobject_cast<QWidget *>(parent()), skinData, true, windowSkinner, canvas);
@@ -1644,8 +1719,17 @@ void TSkinHeader::Draw(QPainter &dc, const QRect &rect)
     const QMargins margins(e.LeftWidth, e.TopHeight, e.RightWidth, e.BottomHeight);
     QImage picture = NewPicture(rect.size());
     QPainter canvas(&picture);
+    FillFace(canvas, picture.rect());
+    // A section's rounded corners are the key colour: the face shows there.
+    const auto drawSection = [&](const QRect &section) {
+        const QImage framed =
+            MakeFramedBitmap(QRect(QPoint(0, 0), section.size()), e.Image, margins, 0, e.Tile, e.FrameCount, 1);
+        if (!framed.isNull())
+            DrawTransparent(canvas, QRect(section.topLeft(), framed.size()), framed, KeyColour);
+    };
     canvas.setFont(Header->font());
-    canvas.setPen(Header->palette().color(QPalette::ButtonText));
+    // The text is drawn on the skin's picture, in the skin's colour for it.
+    canvas.setPen(SkinColor(e.NormalColour2));
     Enabled = Header->isEnabled();
     int end = 0;
     const bool horizontal = Header->orientation() == Qt::Horizontal;
@@ -1656,10 +1740,7 @@ void TSkinHeader::Draw(QPainter &dc, const QRect &rect)
         const int at = Header->sectionViewportPosition(logical);
         const int size = Header->sectionSize(logical);
         const QRect item = horizontal ? QRect(at, 0, size, rect.height()) : QRect(0, at, rect.width(), size);
-        const QImage framed =
-            MakeFramedBitmap(QRect(QPoint(0, 0), item.size()), e.Image, margins, 0, e.Tile, e.FrameCount, 1);
-        if (!framed.isNull())
-            canvas.drawImage(item.topLeft(), framed);
+        drawSection(item);
         QString text;
         int alignment = 0;
         if (Header->model()) {
@@ -1673,12 +1754,8 @@ void TSkinHeader::Draw(QPainter &dc, const QRect &rect)
     }
     const QRect rest = horizontal ? QRect(end, 0, rect.width() - end, rect.height())
                                   : QRect(0, end, rect.width(), rect.height() - end);
-    if (rest.width() > 0 && rest.height() > 0) {
-        const QImage framed =
-            MakeFramedBitmap(QRect(QPoint(0, 0), rest.size()), e.Image, margins, 0, e.Tile, e.FrameCount, 1);
-        if (!framed.isNull())
-            canvas.drawImage(rest.topLeft(), framed);
-    }
+    if (rest.width() > 0 && rest.height() > 0)
+        drawSection(rest);
     canvas.end();
     dc.drawImage(rect.topLeft(), picture);
 }

@@ -22,6 +22,17 @@ class QStyleOptionSlider;
 
 namespace skin {
 
+// A widget's colours before the skin changed some of them, to be given back:
+// a widget that had no palette of its own inherits its parent's again.
+struct TKeptPalette {
+    QPointer<QWidget> Widget;
+    QPalette Palette;
+    bool Own = false;
+
+    static TKeptPalette Keep(QWidget *widget);
+    void GiveBack() const;
+};
+
 class TSkinButton : public TSkinControl {
     Q_OBJECT
 public:
@@ -93,6 +104,7 @@ public:
     void AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzodOvez *windowSkinner, QImage *canvas) override;
     void AfterMessage(TMessage &message) override;
     void Draw(QPainter &dc, const QRect &rect) override;
+    void RestoreColour() override;
     // Where the button lies in a box of the given size, and the edit area.
     QRect ButtonRect(const QRect &rect) const;
     QRect EditRect(const QRect &rect) const;
@@ -100,8 +112,10 @@ public:
 
 private:
     void SetStyle();
+    void KeepOwnText();
     bool LeftButton() const;
     QPointer<TSkinProxyStyle> FStyle;
+    TKeptPalette FOwnText;
 };
 
 class TSkinStatusBar : public TSkinControl {
@@ -270,6 +284,13 @@ public:
     // Draws one bar the skin's way onto its own widget.
     void DrawBar(QPainter &dc, QScrollBar *bar) const;
 
+    // A grid's fixed rows and columns, its headers and the corner button
+    // between them, take the skin's face and text colours while it is
+    // skinned, and again with each new skin.
+    void SetFixedColour();
+    void RestoreColour() override;
+    void Refresh() override;
+
 protected:
     void SkinBar(QScrollBar *bar);
     void ReleaseBars();
@@ -280,6 +301,7 @@ protected:
 
     QList<QPointer<QWidget>> FBars;
     QList<QPointer<TSkinProxyStyle>> FStyles;
+    QList<TKeptPalette> FFixed;
 };
 
 class TSkinScControl : public TSkinScrollbar {

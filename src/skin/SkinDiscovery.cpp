@@ -173,7 +173,7 @@ void TRuzOzodOvez::SkinComponent(QWidget *c, QWidget *parent)
         return;
     }
     if (IsControlClass(c, "TCustomGrid") && set.contains(xcScrollbar)) {
-        ScrollAttach<TSkinScrollbar>(this, c, true);
+        ScrollAttach<TSkinScrollbar>(this, c, true)->SetFixedColour();
         return;
     }
     if (HasScrollBars(c) && set.contains(xcScrollbar)) {

@@ -59,6 +59,7 @@ constexpr int TabBase = 220;
 constexpr int UpDownBase = 20;
 const QRgb Face = qRgb(90, 91, 92);
 const QRgb ScrollGround = qRgb(5, 6, 7);
+const QRgb HeaderText = qRgb(250, 250, 0);
 // The combo button's frames hold two colours side by side, so a mirrored
 // button shows.
 inline QRgb ComboLeft(int frame)
@@ -80,6 +81,17 @@ inline QImage Strip(int base, int frames, int width, int height)
     return image;
 }
 
+// A strip whose frames have key-coloured corners, as rounded pictures have.
+inline QImage CorneredStrip(int base, int frames, int width, int height)
+{
+    QImage image = Strip(base, frames, width, height);
+    for (int f = 0; f < frames; ++f)
+        for (const QPoint corner :
+             {QPoint(0, 0), QPoint(width - 1, 0), QPoint(0, height - 1), QPoint(width - 1, height - 1)})
+            image.setPixel(corner + QPoint(f * width, 0), qRgb(255, 0, 255));
+    return image;
+}
+
 inline QImage ComboStrip()
 {
     QImage image(4 * 20, 20, QImage::Format_RGB32);
@@ -95,7 +107,7 @@ inline QImage ComboStrip()
 inline QByteArray ControlSkinPackage()
 {
     const QByteArray ini = "[TitlebarSkin]\r\nSkinName=Frames\r\n"
-                           "[Colours]\r\nButtonFace=90 91 92\r\nScrollbar=5 6 7\r\n"
+                           "[Colours]\r\nButtonFace=90 91 92\r\nScrollbar=5 6 7\r\nButtonText=255 255 255\r\n"
                            "[Buttons]\r\nBitmap=buttons.bmp\r\nCheckButton=check.bmp\r\nRadioButton=radio.bmp\r\n"
                            "LeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\nBottomHeight=2\r\n"
                            "[SunkEdge]\r\nImage=sunk.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\n"
@@ -109,7 +121,7 @@ inline QByteArray ControlSkinPackage()
                            "[VertScrollThumb]\r\nImage=vthumb.bmp\r\nFrameCount=3\r\n"
                            "[Progress]\r\nBitmap=progress.bmp\r\nStyle=1\r\nChunk=missing.bmp\r\n"
                            "[Tabs]\r\nImage=tabs.bmp\r\nBorder=border.bmp\r\n"
-                           "[Headerbar]\r\nImage=header.bmp\r\n"
+                           "[Headerbar]\r\nImage=header.bmp\r\nNormalColour2=250 250 0\r\n"
                            "[UpDown.Horz]\r\nImage=updownh.bmp\r\n";
     return skin::PackSkin({{"skin.ini", ini},
                            {"buttons.bmp", BmpOf(Strip(ButtonBase, 5, 12, 12))},
@@ -127,7 +139,7 @@ inline QByteArray ControlSkinPackage()
                            {"progress.bmp", BmpOf(Strip(ExtraBase, 2, 8, 8))},
                            {"tabs.bmp", BmpOf(Strip(TabBase, 5, 12, 12))},
                            {"border.bmp", BmpOf(Strip(TabBase, 1, 12, 12))},
-                           {"header.bmp", BmpOf(Strip(TabBase, 5, 12, 12))},
+                           {"header.bmp", BmpOf(CorneredStrip(TabBase, 5, 12, 12))},
                            {"updownh.bmp", BmpOf(Strip(UpDownBase, 8, 8, 8))}});
 }
 

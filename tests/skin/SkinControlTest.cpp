@@ -21,6 +21,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 using namespace skin;
@@ -55,6 +56,47 @@ std::string Hex(QRgb c)
 {
     return QString::number(c & 0xFFFFFF, 16).toStdString();
 }
+
+// How far apart two colours stand for a reader: the ratio of their relative
+// luminances, from 1 (the same) to 21 (black on white).
+double Contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How well the text in an area of a picture stands out: the contrast of the
+// area's background, its most common colour, with the pixel of the text that
+// differs from it most.
+double TextContrast(const QImage &picture, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    const QRect inside = area.intersected(picture.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            ++counts[picture.pixel(x, y) | 0xFF000000u];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = std::max(best, Contrast(background, it.key()));
+    return best;
+}
+
+// Text a reader can make out, at the least contrast asked of body text.
+constexpr double Readable = 4.5;
 
 // A skin component with the colour-frame skin, a form with one control of
 // each kind, shown, and a window skinner attached to it.
@@ -568,6 +610,66 @@ TEST_F(SkinnedForm, TabScrollButtonsAreTheHalvesOfAnUpDown)
         EXPECT_EQ(Hex(PixelOf(left, inside)), frame(1));
         EXPECT_EQ(Hex(PixelOf(right, inside)), frame(1 + 4));
     }
+}
+
+TEST_F(SkinnedForm, AGridsHeadersAndCornerTakeTheSkinsColoursAndGiveThemBack)
+{
+    QTableWidget *table = form->Table;
+    QHeaderView *top = table->horizontalHeader();
+    QHeaderView *side = table->verticalHeader();
+    auto *corner = table->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(corner, nullptr);
+    const QColor before = top->palette().color(QPalette::Button);
+    const bool ownBefore = top->testAttribute(Qt::WA_SetPalette);
+    ShowAndAttach();
+    for (QHeaderView *header : {top, side}) {
+        const QPoint at = header->viewport()->mapTo(header, QPoint(0, 0));
+        const int start = header->sectionViewportPosition(0), size = header->sectionSize(0);
+        const QRect section = header->orientation() == Qt::Horizontal
+                                  ? QRect(at.x() + start, at.y(), size, header->viewport()->height())
+                                  : QRect(at.x(), at.y() + start, header->viewport()->width(), size);
+        // Inside the section's edges only its text stands out.
+        EXPECT_GE(TextContrast(header->grab().toImage(), section.adjusted(3, 3, -3, -3)), Readable)
+            << header->orientation();
+    }
+    // The corner is shaded from the skin's face, not from the desktop's.
+    const QRgb middle = PixelOf(corner, corner->rect().center());
+    EXPECT_LT(Contrast(middle, Face), Contrast(middle, before.rgb())) << Hex(middle);
+
+    skinner->Unskin();
+    for (QWidget *part : {static_cast<QWidget *>(top), static_cast<QWidget *>(side), static_cast<QWidget *>(corner)}) {
+        EXPECT_EQ(part->palette().color(QPalette::Button), before) << part->metaObject()->className();
+        EXPECT_EQ(part->testAttribute(Qt::WA_SetPalette), ownBefore) << part->metaObject()->className();
+    }
+}
+
+TEST_F(SkinnedForm, AComboBoxsOwnFieldKeepsItsOwnTextColour)
+{
+    form->Combo->setCurrentIndex(1);
+    ShowAndAttach();
+    auto *combo = static_cast<TSkinComBox *>(SkinnerOf(form->Combo));
+    ASSERT_NE(combo, nullptr);
+    const QImage picture = form->Combo->grab().toImage();
+    EXPECT_GE(TextContrast(picture, combo->EditRect(form->Combo->rect())), Readable);
+    skinner->Unskin();
+    EXPECT_FALSE(form->Combo->testAttribute(Qt::WA_SetPalette));
+}
+
+TEST_F(SkinnedForm, HeaderSectionsShowTheFaceForTheKeyColourAndTheSkinsText)
+{
+    ShowAndAttach();
+    QWidget *header = form->Tree->header()->viewport();
+    const QImage picture = header->grab().toImage();
+    bool key = false, text = false;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb pixel = picture.pixel(x, y) | 0xFF000000u;
+            key = key || pixel == qRgb(255, 0, 255);
+            text = text || pixel == HeaderText;
+        }
+    EXPECT_FALSE(key);
+    EXPECT_TRUE(text);
+    EXPECT_EQ(Hex(picture.pixel(0, 0)), Hex(Face));
 }
 
 TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
