@@ -687,26 +687,31 @@ QImage TSkinStatusBar::Picture()
     for (QWidget *child : bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (child->isVisible() && !qobject_cast<QSizeGrip *>(child))
             children << child;
+    std::sort(children.begin(), children.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
+    // The bar frames each of its widgets a little outside it; the text is
+    // drawn that much inside the frame, where the widget would draw it.
+    const auto framed = [](const QWidget *child) { return child->geometry().adjusted(-2, -1, 2, 1); };
     if (!bar->currentMessage().isEmpty() || children.isEmpty()) {
-        panels << TPanel{picture.rect(), bar->currentMessage(), 1, 0};
-    } else {
-        std::sort(children.begin(), children.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
-        for (QWidget *child : children) {
-            TPanel panel{child->geometry(), StringProperty(child, "text"), 1, 0};
-            if (auto *frame = qobject_cast<QFrame *>(child)) {
-                if (frame->frameShadow() == QFrame::Raised && frame->frameShape() != QFrame::NoFrame)
-                    panel.bevel = 2;
-                else if (frame->frameShadow() == QFrame::Plain && frame->frameShape() != QFrame::NoFrame)
-                    panel.bevel = 3;
-            }
-            if (auto *label = qobject_cast<QLabel *>(child)) {
-                const Qt::Alignment align = QStyle::visualAlignment(child->layoutDirection(), label->alignment());
-                panel.alignment = align & Qt::AlignHCenter ? 1 : align & Qt::AlignRight ? 2 : 0;
-            }
-            panels << panel;
-        }
-        panels.last().rect.setRight(picture.width() - 1);
+        // A message hides the bar's normal widgets; its permanent ones stay
+        // beside it.
+        const int right = children.isEmpty() ? picture.width() : framed(children.first()).left() - 1;
+        panels << TPanel{QRect(0, 0, right, picture.height()), bar->currentMessage(), 1, 0};
     }
+    for (QWidget *child : children) {
+        TPanel panel{framed(child), StringProperty(child, "text"), 1, 0};
+        if (auto *frame = qobject_cast<QFrame *>(child)) {
+            if (frame->frameShadow() == QFrame::Raised && frame->frameShape() != QFrame::NoFrame)
+                panel.bevel = 2;
+            else if (frame->frameShadow() == QFrame::Plain && frame->frameShape() != QFrame::NoFrame)
+                panel.bevel = 3;
+        }
+        if (auto *label = qobject_cast<QLabel *>(child)) {
+            const Qt::Alignment align = QStyle::visualAlignment(child->layoutDirection(), label->alignment());
+            panel.alignment = align & Qt::AlignHCenter ? 1 : align & Qt::AlignRight ? 2 : 0;
+        }
+        panels << panel;
+    }
+    panels.last().rect.setRight(picture.width() - 1);
     for (TPanel &panel : panels) {
         if (panel.text.isEmpty())
             panel.text = QStringLiteral(" ");

@@ -437,6 +437,47 @@ TEST_F(SkinnedForm, StatusPanelsAndTheGroupBoxAreDrawnFromTheSkin)
     EXPECT_EQ(Hex(PixelOf(g, {g->width() / 2, top + 8})), Hex(Face));
 }
 
+// The first column of an area that holds a pixel other than the area's
+// background (its top-left pixel); -1 when there is none.
+int FirstInkColumn(const QImage &picture, const QRect &area)
+{
+    const QRgb background = picture.pixel(area.topLeft());
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (picture.pixel(x, y) != background)
+                return x;
+    return -1;
+}
+
+TEST_F(SkinnedForm, AStatusMessageLeavesThePermanentPanelShowingItsWholeText)
+{
+    auto *permanent = new QLabel("Permanent");
+    form->Status->addPermanentWidget(permanent);
+    // Where the label draws its text by itself.
+    permanent->adjustSize();
+    const int ownText = FirstInkColumn(permanent->grab().toImage(), permanent->rect().adjusted(0, 2, 0, -2));
+    ASSERT_GE(ownText, 0);
+    ShowAndAttach();
+    form->Status->showMessage("Saved");
+    ASSERT_TRUE(WaitFor([&] { return !form->Panel0->isVisible(); }));
+    ASSERT_TRUE(permanent->isVisible());
+
+    const QImage bar = form->Status->grab().toImage();
+    const QRect label = permanent->geometry();
+    const QRgb text = qRgb(1, 2, 3);
+    int inks = 0, messageInks = 0;
+    for (int y = 0; y < bar.height(); ++y)
+        for (int x = 0; x < bar.width(); ++x)
+            if ((bar.pixel(x, y) | 0xFF000000u) == text)
+                ++(label.contains(x, y) ? inks : messageInks);
+    EXPECT_GT(inks, 0) << "the permanent panel's text";
+    EXPECT_GT(messageInks, 0) << "the message";
+    // Its text stands where the label itself puts it, so none is cut off.
+    EXPECT_NEAR(FirstInkColumn(bar, label.adjusted(0, 2, 0, -2)) - label.left(), ownText, 1);
+    // The label shows its part of the bar.
+    EXPECT_EQ(Hex(PixelOf(permanent, {1, 1})), Hex(bar.pixel(label.topLeft() + QPoint(1, 1))));
+}
+
 TEST(ScrollGeometry, ThumbFollowsRangePageAndValueWithoutDividingByZero)
 {
     const struct {
