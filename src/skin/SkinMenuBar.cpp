@@ -66,6 +66,27 @@ int CaptionWidth(const QFontMetrics &metrics, const QString &caption)
     return metrics.horizontalAdvance(shown);
 }
 
+// Every action reached from the widget through the menus of its actions,
+// and those menus; each menu once.
+void ReachableActions(const QWidget *from, QList<QAction *> &actions, QList<QMenu *> &menus)
+{
+    for (QAction *action : from->actions()) {
+        if (!actions.contains(action))
+            actions << action;
+        QMenu *menu = action->menu();
+        if (menu && !menus.contains(menu)) {
+            menus << menu;
+            ReachableActions(menu, actions, menus);
+        }
+    }
+}
+
+bool IsActionEvent(const QEvent *event)
+{
+    return event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved ||
+           event->type() == QEvent::ActionChanged;
+}
+
 bool IsHotkeyCandidate(QChar c)
 {
     const QChar u = c.toUpper();
@@ -179,6 +200,7 @@ TWinSkinMenu::~TWinSkinMenu()
 {
     RemoveMenuHook();
     FreeButtons();
+    TakeShortcutsBack();
 }
 
 void TWinSkinMenu::FreeButtons()
@@ -273,6 +295,7 @@ void TWinSkinMenu::GiveMenuBack()
     if (Form)
         Form->HotObject = nullptr;
     FreeButtons();
+    TakeShortcutsBack();
     MenuHandle = nullptr;
     Menu = nullptr;
 }
@@ -290,6 +313,61 @@ void TWinSkinMenu::MakeShortcuts()
         connect(shortcut, &QShortcut::activated, this, [this, c] { DialogChar(c); });
         FShortcuts << shortcut;
     }
+    LendShortcuts();
+}
+
+void TWinSkinMenu::LendShortcuts()
+{
+    QWidget *window = Form ? Form->Handle.data() : nullptr;
+    if (!window || !MenuHandle)
+        return;
+    QList<QAction *> actions;
+    QList<QMenu *> menus;
+    ReachableActions(MenuHandle, actions, menus);
+    for (QMenu *menu : std::as_const(menus))
+        if (!FWatchedMenus.contains(menu)) {
+            FWatchedMenus << menu;
+            menu->installEventFilter(this);
+        }
+    for (qsizetype i = FLent.size() - 1; i >= 0; --i) {
+        QAction *action = FLent[i];
+        if (action && actions.contains(action) && !action->shortcuts().isEmpty())
+            continue;
+        if (action)
+            window->removeAction(action);
+        FLent.removeAt(i);
+    }
+    const QList<QAction *> own = window->actions();
+    for (QAction *action : std::as_const(actions))
+        if (!action->shortcuts().isEmpty() && !own.contains(action)) {
+            window->addAction(action);
+            FLent << action;
+        }
+}
+
+void TWinSkinMenu::QueueLendShortcuts()
+{
+    if (FLendQueued)
+        return;
+    FLendQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FLendQueued = false;
+        if (MenuHandle)
+            LendShortcuts();
+    });
+}
+
+void TWinSkinMenu::TakeShortcutsBack()
+{
+    for (const QPointer<QMenu> &menu : std::as_const(FWatchedMenus))
+        if (menu)
+            menu->removeEventFilter(this);
+    FWatchedMenus.clear();
+    QWidget *window = Form ? Form->Handle.data() : nullptr;
+    for (const QPointer<QAction> &action : std::as_const(FLent))
+        if (action && window)
+            window->removeAction(action);
+    FLent.clear();
 }
 
 void TWinSkinMenu::PaintBar(QPainter &painter, const QRect &barRect)
@@ -539,6 +617,10 @@ bool TWinSkinMenu::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    // Compared as objects: a menu may be part way through its destruction.
+    if (IsActionEvent(event) && std::any_of(FWatchedMenus.cbegin(), FWatchedMenus.cend(),
+                                            [watched](const QPointer<QMenu> &m) { return m.data() == watched; }))
+        QueueLendShortcuts();
     if (auto *menu = qobject_cast<QMenu *>(watched); menu && FHooked.contains(menu))
         return MenuHook(menu, event);
     return QObject::eventFilter(watched, event);

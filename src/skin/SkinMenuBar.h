@@ -138,6 +138,12 @@ protected:
 private:
     void FreeButtons();
     void MakeShortcuts();
+    // The hidden bar's shortcuts work only through a visible widget: the
+    // actions that have one are lent to the window while the bar is hidden,
+    // and given back with the bar.
+    void LendShortcuts();
+    void QueueLendShortcuts();
+    void TakeShortcutsBack();
     void HideMenuBar();
     void InstallMenuHook(QMenu *menu);
     void RemoveMenuHook();
@@ -147,6 +153,9 @@ private:
     void QueueMenuChanged();
 
     QList<QShortcut *> FShortcuts;
+    QList<QPointer<QAction>> FLent;       // actions lent to the window
+    QList<QPointer<QMenu>> FWatchedMenus; // the bar's menus, watched for new shortcuts
+    bool FLendQueued = false;
     QList<QPointer<QMenu>> FHooked;
     int FOpenIndex = -1;
     QPointer<QAction> FSelectedItem;

@@ -27,9 +27,12 @@ void CloseAll(QMenu *menu)
 
 class MenuBar : public FreshManager {
 protected:
-    void SkinIt(bool extras = false, const MenuSkinOptions &options = {})
+    void SkinIt(bool extras = false, const MenuSkinOptions &options = {},
+                const std::function<void(TMenuForm &)> &prepare = {})
     {
         form = std::make_unique<TMenuForm>(extras);
+        if (prepare)
+            prepare(*form);
         StoredComponent(form.get(), TSkinData::sfMainform, true, MenuSkinPackage(options));
         ASSERT_TRUE(ShowActive(form.get()));
         skinner = Manager().FindSkinner(form.get());
@@ -393,6 +396,62 @@ TEST_F(MenuBar, PressReleaseAndLeaveFollowTheMouse)
     EXPECT_EQ(what->State, TNCObject::StateNormal);
     EXPECT_EQ(skinner->HotObject, nullptr);
 }
+
+struct ShortcutCase {
+    const char *name;
+    bool later; // the action is added once the bar is skinned
+    std::function<QAction *(TMenuForm &)> add;
+};
+
+void PrintTo(const ShortcutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class MenuShortcuts : public MenuBar, public testing::WithParamInterface<ShortcutCase> {};
+
+TEST_P(MenuShortcuts, WorkSkinnedAndUnskinnedAndRunTheirCommandOnce)
+{
+    const ShortcutCase &c = GetParam();
+    QAction *action = nullptr;
+    SkinIt(true, {}, [&](TMenuForm &f) {
+        if (!c.later)
+            action = c.add(f);
+    });
+    if (c.later)
+        action = c.add(*form);
+    action->setShortcut(QKeySequence("Ctrl+O"));
+    int triggered = 0;
+    QObject::connect(action, &QAction::triggered, [&] { ++triggered; });
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QCoreApplication::processEvents();
+    QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1);
+
+    QPointer<TRuzOzodOvez> gone = skinner;
+    form->findChild<TSkinData *>()->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return gone.isNull(); }));
+    // The window has only its own actions back.
+    EXPECT_TRUE(form->actions().isEmpty());
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuShortcuts,
+    testing::Values(ShortcutCase{"InABarMenu", false, [](TMenuForm &f) { return f.Tools->addAction("Open..."); }},
+                    ShortcutCase{"InASubmenu", false, [](TMenuForm &f) { return f.More->addAction("Open..."); }},
+                    ShortcutCase{"ATopItem", false, [](TMenuForm &f) { return f.Go; }},
+                    ShortcutCase{"AddedWhileSkinned", true, [](TMenuForm &f) { return f.Tools->addAction("Open..."); }},
+                    ShortcutCase{"InASubmenuAddedWhileSkinned", true,
+                                 [](TMenuForm &f) {
+                                     QMenu *sub = f.Tools->addMenu("Files");
+                                     return sub->addAction("Open...");
+                                 }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MenuAccelerators, EachCaptionWithoutOneGetsItsFirstFreeLetter)
 {
