@@ -108,27 +108,42 @@ void TImgSwitch::paintEvent(QPaintEvent *)
 
 void TImgSwitch::mousePressEvent(QMouseEvent *event)
 {
-    // The toggle comes first: mouse-down handlers redisplay from the new state.
-    FLeftPressed = event->button() == Qt::LeftButton;
-    if (FLeftPressed)
-        setStateOn(!FStateOn);
     const QPoint at = event->position().toPoint();
-    emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
+    if (event->button() != Qt::LeftButton) {
+        emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
+        return;
+    }
+    FLeftPressed = true;
+    FPressOver = true;
+    repaint();
 }
 
 void TImgSwitch::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool clicked = FLeftPressed && event->button() == Qt::LeftButton;
-    if (event->button() == Qt::LeftButton)
-        FLeftPressed = false;
     const QPoint at = event->position().toPoint();
+    if (event->button() != Qt::LeftButton || !FLeftPressed) {
+        emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
+        return;
+    }
+    FLeftPressed = false;
+    if (!rect().contains(at)) {
+        repaint();
+        emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
+        return;
+    }
+    // The toggle comes first: mouse-down handlers redisplay from the new state.
+    setStateOn(!FStateOn);
+    emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
     emit OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());
-    if (clicked && rect().contains(at))
-        emit OnClick();
+    emit OnClick();
 }
 
 void TImgSwitch::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
+    if (FLeftPressed && rect().contains(at) != FPressOver) {
+        FPressOver = !FPressOver;
+        repaint();
+    }
     emit OnMouseMove(event->modifiers(), at.x(), at.y());
 }

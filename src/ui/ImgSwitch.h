@@ -5,9 +5,14 @@
 #include <QWidget>
 
 // The two-state picture switch behind every on/off switch of the panel. A
-// left press toggles it and raises OnOn or OnOff before OnMouseDown, so a
-// mouse-down handler already sees the new state. Setting the state from
-// code raises OnOn or OnOff when the state changes, but never OnClick.
+// left press is taken when the button comes up over the switch, as a
+// completed click: only then does the switch toggle, raising OnOn or OnOff,
+// then OnMouseDown, OnMouseUp and OnClick, so a mouse-down handler already
+// sees the new state. While the button is held over the switch it shows the
+// state a release would give; a press dragged off and let go elsewhere
+// changes nothing and raises only OnMouseUp. Other buttons raise OnMouseDown
+// and OnMouseUp as they happen. Setting the state from code raises OnOn or
+// OnOff when the state changes, but never OnClick.
 // The switch sizes itself to its picture and caption: place it with move().
 class TImgSwitch : public QWidget {
     Q_OBJECT
@@ -42,7 +47,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    const QImage &ShownGlyph() const { return FStateOn ? FGlyphOn : FGlyphOff; }
+    // The state a release would give while a left press is held over the switch.
+    bool ShownState() const { return FLeftPressed && FPressOver ? !FStateOn : FStateOn; }
+    const QImage &ShownGlyph() const { return ShownState() ? FGlyphOn : FGlyphOff; }
     QSize GlyphSize() const;
     void FitToContents();
 
@@ -51,4 +58,5 @@ private:
     QImage FGlyphOff;
     QString FCaption;
     bool FLeftPressed = false;
+    bool FPressOver = false; // the held left press is over the switch
 };

@@ -95,6 +95,13 @@ TShapePiano::TShapePiano(QWidget *parent) : QWidget(parent)
 
 void TShapePiano::setBrushColor(uint32_t color)
 {
+    if (FHovered)
+        FSavedColor = color;
+    Fill(color);
+}
+
+void TShapePiano::Fill(uint32_t color)
+{
     FBrushColor = color;
     update();
 }
@@ -179,8 +186,10 @@ void TShapePiano::enterEvent(QEnterEvent *event)
     if (!FHover)
         return;
     QWidget::enterEvent(event);
-    FSavedColor = FBrushColor;
-    setBrushColor(FOnHoverColor);
+    if (!FHovered)
+        FSavedColor = FBrushColor;
+    FHovered = true;
+    Fill(FOnHoverColor);
     emit OnEnter(this);
 }
 
@@ -189,7 +198,8 @@ void TShapePiano::leaveEvent(QEvent *event)
     if (!FHover)
         return;
     QWidget::leaveEvent(event);
-    setBrushColor(FSavedColor);
+    FHovered = false;
+    Fill(FSavedColor);
     emit OnLeave(this);
 }
 
@@ -227,7 +237,7 @@ void TShapePiano::SelectByClick()
         return;
     FValue = FSwitch ? !FValue : true;
     const uint32_t fill = FValue ? FOnClickSelectColor : FOnClickUnselectColor;
-    setBrushColor(fill);
+    Fill(fill);
     // Leaving the key afterwards must keep the selection on show.
     FSavedColor = fill;
 }

@@ -39,6 +39,9 @@ public:
     explicit TShapePiano(QWidget *parent = nullptr);
 
     uint32_t brushColor() const { return FBrushColor; }
+    // A window showing the key pressed or released. Under the mouse the
+    // colour is shown at once and is also the one leaving the key restores,
+    // so the key never goes back to a state it no longer has.
     void setBrushColor(uint32_t color);
     int penWidth() const { return FPenWidth; }
     void setPenWidth(int width);
@@ -89,6 +92,8 @@ protected:
 
 private:
     void SelectByClick();
+    // The fill the control itself shows (hover, leave, click).
+    void Fill(uint32_t color);
 
     uint32_t FBrushColor = 0xFFFFFF;
     int FPenWidth = 1;
@@ -106,4 +111,5 @@ private:
     bool FValue = false;
     int FTag = 0;
     bool FLeftPressed = false; // a click needs the left press to have started on this key
+    bool FHovered = false;     // the mouse is over the key and it shows the hover colour
 };

@@ -127,7 +127,6 @@ void ShowResult(QLabel *label, const QString &text)
 void ShowAnalyserKey(TShapePiano *key, uint32_t color)
 {
     key->setBrushColor(color);
-    key->setSavedColor(color);
 }
 
 void CountHeldKey(int pc)

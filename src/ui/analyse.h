@@ -114,9 +114,8 @@ private:
 // stay, hidden once closed, until the program ends.
 extern TFormAnalyse *FormAnalyse;
 
-// Shows a key pressed or released in the given colour. The colour is kept
-// for when the mouse leaves the key, so a key held or released while the
-// mouse is over it does not go back to its earlier look.
+// Shows a key pressed or released in the given colour; under the mouse the
+// key keeps that colour when the mouse leaves it.
 void ShowAnalyserKey(TShapePiano *key, uint32_t color);
 
 // One more, or one fewer, held key of pitch class pc (0 = C). A count that

@@ -316,6 +316,18 @@ TEST_F(Analyser, EscapeReleasesTheKeysButKeepsTheResultsAndClearEmptiesThemToo)
     EXPECT_TRUE(a->TntLabel2->text().isEmpty());
 }
 
+TEST_F(Analyser, AKeyReleasedUnderTheMouseStaysReleasedWhenTheMouseGoes)
+{
+    OpenWindow();
+    TShapePiano *e = KeyOf(a, 17);
+    Enter(e);
+    Click(e);
+    QTest::keyClick(a, Qt::Key_Escape);
+    EXPECT_EQ(e->brushColor(), Ivory);
+    Leave(e);
+    EXPECT_EQ(e->brushColor(), Ivory);
+}
+
 TEST_F(Analyser, TheWindowHearsSpaceAndEscapeWhateverHasTheFocus)
 {
     OpenWindow();

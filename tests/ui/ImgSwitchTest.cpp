@@ -1,7 +1,10 @@
 #include "ui/ImgSwitch.h"
 
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -59,14 +62,57 @@ TEST_F(ImgSwitch, SettingTheStateFromCodeRaisesOnOrOffOnlyOnAChange)
     }
 }
 
-TEST_F(ImgSwitch, ReleasingOutsideIsNoClickButTheToggleStays)
+// A left press, the places the mouse moves to with the button held, and
+// the place it is let go.
+struct Gesture {
+    const char *name;
+    QList<QPoint> moves;
+    QPoint release;
+    bool on; // the state after the release
+    QStringList events;
+};
+
+void PrintTo(const Gesture &g, std::ostream *os)
 {
-    sw.resize(30, 18);
-    QTest::mousePress(&sw, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(&sw, Qt::LeftButton, {}, QPoint(60, 5));
-    EXPECT_TRUE(sw.StateOn());
-    EXPECT_EQ(events, QStringList({"on", "down 1 sees on", "up 1"}));
+    *os << g.name;
 }
+
+class ImgSwitchGestures : public ImgSwitch, public testing::WithParamInterface<Gesture> {
+protected:
+    void Mouse(QEvent::Type type, QPoint at)
+    {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(at), sw.mapToGlobal(QPointF(at)), button, held, {});
+        QCoreApplication::sendEvent(&sw, &event);
+    }
+};
+
+TEST_P(ImgSwitchGestures, OnlyACompletedClickChangesTheState)
+{
+    const Gesture &g = GetParam();
+    const QImage off = sw.grab().toImage();
+    Mouse(QEvent::MouseButtonPress, {5, 5});
+    EXPECT_FALSE(sw.StateOn()) << "nothing changes while the button is held";
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_NE(sw.grab().toImage(), off) << "the held switch shows the state a release gives";
+    for (const QPoint at : g.moves)
+        Mouse(QEvent::MouseMove, at);
+    EXPECT_EQ(sw.grab().toImage() == off, !sw.rect().contains(g.release))
+        << "off the switch the held press shows the switch's own state again";
+    Mouse(QEvent::MouseButtonRelease, g.release);
+    EXPECT_EQ(sw.StateOn(), g.on);
+    EXPECT_EQ(events, g.events);
+    EXPECT_EQ(sw.grab().toImage() == off, !g.on) << "the picture shows the state";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImgSwitch, ImgSwitchGestures,
+    testing::Values(
+        Gesture{"LetGoWhereItWasPressed", {{6, 6}}, {6, 6}, true, {"on", "down 1 sees on", "up 1", "click"}},
+        Gesture{"DraggedOffAndLetGo", {{20, 5}, {60, 5}}, {60, 5}, false, {"up 1"}},
+        Gesture{"DraggedOffAndBack", {{60, 5}, {6, 5}}, {6, 5}, true, {"on", "down 1 sees on", "up 1", "click"}}),
+    [](const testing::TestParamInfo<Gesture> &info) { return std::string(info.param.name); });
 
 TEST_F(ImgSwitch, ShowsThePanelPicturesOfItsStateAndItsCaption)
 {

@@ -120,6 +120,26 @@ TEST_F(MainWindowEvents, HoveringTheMiddleOctaveNamesTheNoteInTheStatusBar)
     }
 }
 
+TEST_F(MainWindowEvents, AKeyLeftAfterTheChordChangedShowsWhetherItIsInTheNewChord)
+{
+    Open();
+    // The mouse rests on a key of C major while "d" shows D major, then moves away.
+    const struct {
+        int key;
+        bool inDMajor;
+    } cases[] = {{17, false}, {19, true}, {15, true}, {13, false}};
+    for (const auto &c : cases) {
+        QTest::keyClick(w.get(), Qt::Key_C);
+        Enter(Key(c.key));
+        QTest::keyClick(w.get(), Qt::Key_D);
+        Leave(Key(c.key));
+        EXPECT_EQ(PressedKeys(), QList<int>({15, 19, 22}));
+        EXPECT_EQ(Key(c.key)->brushColor(),
+                  c.inDMajor ? Key(c.key)->OnClickSelectColor() : Key(c.key)->OnClickUnselectColor())
+            << "key " << c.key;
+    }
+}
+
 TEST_F(MainWindowEvents, InversionSwitchesAreExclusiveAndRedisplayTheChord)
 {
     Open();
@@ -188,6 +208,38 @@ TEST_F(MainWindowEvents, PlaybackSwitchesAreExclusiveAndSetThePlaybackMode)
     EXPECT_EQ(w->PlayCurrentCalls, calls);
     Click(w->BtnListen);
     EXPECT_EQ(w->PlayCurrentCalls, calls + 1);
+}
+
+TEST_F(MainWindowEvents, ASwitchPressedAndDraggedOffChangesNothing)
+{
+    Open();
+    const auto pressAndDragOff = [](TImgSwitch *sw) {
+        const QPointF on = sw->rect().center();
+        const QPointF off(sw->width() + 40, on.y());
+        const auto send = [sw](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, sw->mapToGlobal(at), button, held, {});
+            QCoreApplication::sendEvent(sw, &event);
+        };
+        send(QEvent::MouseButtonPress, on, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, off, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, off, Qt::LeftButton, Qt::NoButton);
+    };
+    ASSERT_TRUE(w->BtnAccord->StateOn());
+    pressAndDragOff(w->BtnAccordUp);
+    EXPECT_TRUE(w->BtnAccord->StateOn());
+    EXPECT_FALSE(w->BtnAccordUp->StateOn());
+    EXPECT_EQ(model::ListenType, 0);
+    EXPECT_TRUE(w->Playbacks.isEmpty());
+
+    pressAndDragOff(w->RenversementUp);
+    EXPECT_FALSE(w->RenversementUp->StateOn());
+    EXPECT_EQ(model::CurrentInversion, 0);
+    EXPECT_EQ(PressedKeys(), QList<int>({13, 17, 20}));
+    EXPECT_EQ(w->PlayCurrentCalls, 0) << "nothing was redisplayed or played";
+
+    pressAndDragOff(w->SwMode);
+    EXPECT_EQ(w->Mode, 0);
+    EXPECT_TRUE(w->GroupRenversement->isVisibleTo(w.get()));
 }
 
 TEST_F(MainWindowEvents, ScaleModeHidesTheInversionsAndShowsScalesOnTheRootChosen)

@@ -153,4 +153,10 @@ protected:
         QEnterEvent enter(at, at, control->mapToGlobal(at));
         QCoreApplication::sendEvent(control, &enter);
     }
+
+    static void Leave(QWidget *control)
+    {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(control, &leave);
+    }
 };

@@ -263,13 +263,29 @@ TEST_F(KeyMouse, AClickWhileHoveringKeepsTheSelectionAfterLeaving)
     EXPECT_EQ(events, QStringList({"enter", "down 1 5,80", "up 1 5,80 value 1 fill c0dcc0", "click", "leave"}));
 }
 
-TEST_F(KeyMouse, ABrushSetWhileHoveringIsUndoneByLeaving)
+TEST_F(KeyMouse, ABrushSetWhileHoveringIsTheColourLeavingShows)
 {
-    // A window pressing the key under the mouse does not move the colour saved on entering.
-    Enter();
-    key.setBrushColor(Green);
-    Leave();
-    EXPECT_EQ(key.brushColor(), Ivory);
+    // A window pressing or releasing the key under the mouse: the key shows
+    // its new state at once and keeps it when the mouse goes.
+    struct Case {
+        const char *what;
+        uint32_t before, set;
+    };
+    const Case cases[] = {{"pressed under the mouse", Ivory, Green}, {"released under the mouse", Green, Ivory}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        key.setBrushColor(c.before);
+        Enter();
+        key.setBrushColor(c.set);
+        EXPECT_EQ(key.brushColor(), c.set);
+        Leave();
+        EXPECT_EQ(key.brushColor(), c.set);
+        // Away from the key a set colour is simply shown; the next hover starts from it.
+        key.setBrushColor(c.before);
+        Enter();
+        Leave();
+        EXPECT_EQ(key.brushColor(), c.before);
+    }
 }
 
 TEST_F(KeyMouse, TwoClicksSelectTwiceOrToggleWithSwitch)
