@@ -364,3 +364,11 @@ QIcon TPanelStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption 
     }
     return QIcon(pixmap);
 }
+
+int TPanelStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                           QStyleHintReturn *returnData) const
+{
+    if (hint == SH_ComboBox_Popup)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

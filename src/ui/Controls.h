@@ -165,8 +165,13 @@ bool IsFirstKeyReceiver(const QWidget *window, const QObject *receiver);
 // pictures the main window needs before its first paint, which are drawn
 // here. Reading Qt's own picture files would make Qt load every picture
 // plugin installed, which costs more than the rest of the window together.
+// A combo box drops down a list of at most its maxVisibleItems lines that
+// scrolls, where some styles open a menu of every line, taller than the
+// screen for the sixty chord types.
 class TPanelStyle : public QProxyStyle {
 public:
     QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption *option = nullptr,
                        const QWidget *widget = nullptr) const override;
+    int styleHint(StyleHint hint, const QStyleOption *option = nullptr, const QWidget *widget = nullptr,
+                  QStyleHintReturn *returnData = nullptr) const override;
 };

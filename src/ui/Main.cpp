@@ -256,6 +256,24 @@ constexpr std::array<std::pair<int, int>, 7> LetterRoots = {{
     {Qt::Key_B, 11},
 }};
 
+// Space and the letters belong to the window whatever has the focus: the
+// window has acted on them before its combo boxes see them, and a combo box
+// must not also open its list or jump to a chord by its first letter. Other
+// keys (the arrows, Return) still reach it.
+class TWindowKeyGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return key == Qt::Key_Space || (key >= Qt::Key_A && key <= Qt::Key_Z);
+    }
+};
+
 // The panel's colours: light engraving on dark metal, gold lettering for the
 // name, pale blue fields for the combo boxes.
 const QColor Engraving(0xea, 0xdf, 0xc2);
@@ -602,6 +620,9 @@ void TFormMain::ConnectEvents()
     connect(Scales, &TOwnerDrawList::OnClick, this, &TFormMain::ScalesClick);
     connect(ComboChord, &QComboBox::activated, this, &TFormMain::ComboChordChange);
     connect(ComboScales, &QComboBox::activated, this, &TFormMain::ComboScalesChange);
+    auto *keyGuard = new TWindowKeyGuard(this);
+    for (QComboBox *combo : {ComboChord, ComboScales})
+        combo->installEventFilter(keyGuard);
 
     connect(Alteration, &TImgSwitch::OnClick, this, &TFormMain::AlterationClick);
     connect(Alteration, &TImgSwitch::OnMouseMove, this, &TFormMain::AlterationMouseMove);
@@ -659,6 +680,7 @@ void TFormMain::FormCreate()
         [this] { SelectFirstItems(); },
         [this] { BindKeys(); },
         [this] { ApplyLayout(); },
+        [this] { ApplyOnTop(); },
         [this] {
             model::CurrentRoot = ChordRoot->ItemIndex() + 1;
             model::CurrentChord = ChordName->ItemIndex() + 1;
@@ -819,6 +841,20 @@ void TFormMain::closeEvent(QCloseEvent *event)
     platform::RunGuarded([this] { FormClose(); });
     QMainWindow::closeEvent(event);
     emit Closed();
+}
+
+void TFormMain::ApplyOnTop()
+{
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == model::OnTop)
+        return;
+    // A shown window whose flags change is hidden and may be placed anew:
+    // it comes back where it was, at its size.
+    const QPoint position = pos();
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, model::OnTop);
+    move(position);
+    if (shown)
+        show();
 }
 
 void TFormMain::SetClientHeight(int height)
@@ -1009,7 +1045,7 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && IsFirstKeyReceiver(this, watched))
         FormKeyDown(static_cast<QKeyEvent *>(event)->key());
-    return false; // the control gets the key too
+    return false; // the other watchers of the program (the balloon hints) see the key too
 }
 
 // ---------------------------------------------------------------------------
@@ -1020,6 +1056,11 @@ void TFormMain::AlterationClick()
     model::AlterationsEnDiese = Alteration->StateOn();
     model::FillNoteNames();
     FillRootList();
+    ShowSelection();
+}
+
+void TFormMain::ShowSelection()
+{
     if (Mode == 0)
         ShowChord(model::CurrentRoot, model::CurrentChord, model::CurrentInversion);
     else

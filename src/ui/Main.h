@@ -132,6 +132,9 @@ public:
     // label and the staff, and plays it.
     void ShowChord(int Root, int Chord, int Inversion);
     void ScalesClick();
+    // The chord or the scale on show, shown and played again, in the note
+    // names now set.
+    void ShowSelection();
     void DrawStaff();
     const TStaff &Staff() const { return *FStaff; }
 
@@ -160,6 +163,9 @@ public:
     void SwModeOn();
     void SwModeOff();
     void ApplyLayout();
+    // Keeps the window above all others or not, as OnTop says, where it is
+    // and at its size.
+    void ApplyOnTop();
     void ImgPartitionClick();
     void mnuChordanalysisClick();
     void mnuChordpatternClick();

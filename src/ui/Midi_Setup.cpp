@@ -829,7 +829,7 @@ void TFrmMidiSetup::BtnOkClick()
     model::Detune = SpinDetune->value();
     hourglass.Restore();
     model::OnTop = CheckOnTop->isChecked();
-    PlaceMainWindowOnTop();
+    FFormMain->ApplyOnTop();
     hide();
 }
 
@@ -855,7 +855,7 @@ void TFrmMidiSetup::ApplyNotation()
         return;
     BuildNoteNames();
     FFormMain->FillRootList();
-    FFormMain->ShowChord(model::CurrentRoot, model::CurrentChord, model::CurrentInversion);
+    FFormMain->ShowSelection();
 }
 
 void TFrmMidiSetup::ApplyLayout()
@@ -883,20 +883,6 @@ void TFrmMidiSetup::TakeDeviceChoices()
         model::MidiIFIn = SelectedText(ListMidiIn);
     if (ListMidiOut->ItemIndex() >= 0)
         model::MidiIFOut = SelectedText(ListMidiOut);
-}
-
-void TFrmMidiSetup::PlaceMainWindowOnTop()
-{
-    if (FFormMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == model::OnTop)
-        return;
-    // A shown window whose flags change is hidden and may be placed anew:
-    // it comes back where it was, at its size.
-    const QPoint position = FFormMain->pos();
-    const bool shown = FFormMain->isVisible();
-    FFormMain->setWindowFlag(Qt::WindowStaysOnTopHint, model::OnTop);
-    FFormMain->move(position);
-    if (shown)
-        FFormMain->show();
 }
 
 void TFrmMidiSetup::BtnCancelClick()

@@ -136,7 +136,6 @@ private:
     void ApplyLayout();
     void ApplyLanguageChoice();
     void TakeDeviceChoices();
-    void PlaceMainWindowOnTop();
 
     TFormMain *FFormMain;
     int FLanguage = 0;

@@ -5,9 +5,11 @@
 #include "model/ScaleTable.h"
 #include "ui/Staff.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -61,17 +63,57 @@ TEST_F(MainWindowEvents, AKeyOnAControlReachesTheWindowOnce)
     // A key the control ignores travels up through its parents.
     QTest::keyClick(Key(40), Qt::Key_Space);
     EXPECT_EQ(w->PlayCurrentCalls, 1);
+}
 
-    // The focused control gets the key too, after the window.
-    model::WindowCompact = true;
-    w->ApplyLayout();
+TEST_F(MainWindowEvents, AFocusedComboBoxLeavesSpaceAndTheLettersToTheWindow)
+{
+    Store("WindowCompact", 1);
+    Open();
     w->show();
     QApplication::setActiveWindow(w.get());
+    const int minor = ChordNumber("m") - 1;
+    w->ComboChord->setCurrentIndex(minor);
+    emit w->ComboChord->activated(minor);
     w->ComboChord->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), w->ComboChord);
-    QTest::keyClick(w->ComboChord, Qt::Key_G);
-    EXPECT_EQ(w->LabelChord->text(), "G, GMajor, GM");
-    EXPECT_EQ(w->PlayCurrentCalls, 2);
+    const int plays = w->PlayCurrentCalls;
+
+    // "A" chooses the root; the combo box does not jump to "aug" by its letter.
+    QTest::keyClick(w->ComboChord, Qt::Key_A);
+    EXPECT_EQ(w->LabelChord->text().left(3), "Am,");
+    EXPECT_EQ(w->ComboChord->currentIndex(), minor);
+    EXPECT_EQ(w->ChordName->ItemIndex(), minor);
+    // Space replays the chord and opens no list.
+    QTest::keyClick(w->ComboChord, Qt::Key_Space);
+    EXPECT_EQ(w->PlayCurrentCalls, plays + 2);
+    EXPECT_FALSE(w->ComboChord->view()->isVisible());
+    // "h" is no root and no chord either.
+    QTest::keyClick(w->ComboChord, Qt::Key_H);
+    EXPECT_EQ(w->ComboChord->currentIndex(), minor);
+    EXPECT_EQ(w->PlayCurrentCalls, plays + 2);
+    // The arrows still move through the chord types.
+    QTest::keyClick(w->ComboChord, Qt::Key_Down);
+    EXPECT_EQ(w->ComboChord->currentIndex(), minor + 1);
+    EXPECT_EQ(w->ChordName->ItemIndex(), minor + 1);
+    EXPECT_EQ(model::CurrentRoot, 10);
+}
+
+TEST_F(MainWindowEvents, AComboBoxDropsDownSixteenLinesOnTheScreen)
+{
+    Store("WindowCompact", 1);
+    Open();
+    TPanelStyle style; // the program's
+    w->ComboChord->setStyle(&style);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->ComboChord->showPopup();
+    QAbstractItemView *view = w->ComboChord->view();
+    ASSERT_TRUE(view->isVisible());
+    const int lines = view->viewport()->height() / view->sizeHintForRow(0);
+    EXPECT_EQ(lines, 16);
+    EXPECT_TRUE(w->screen()->availableGeometry().contains(view->window()->frameGeometry()));
+    w->ComboChord->hidePopup();
+    w->ComboChord->setStyle(nullptr);
 }
 
 TEST_F(MainWindowEvents, OnlyTheMiddleOctaveChoosesARootWithTheMouse)

@@ -339,6 +339,16 @@ TEST_P(MainWindowLanguage, ShowsTheTextsOfTheLanguageOrElseTheDesignedOnes)
 
 INSTANTIATE_TEST_SUITE_P(Languages, MainWindowLanguage, testing::Values(1, 2, 3));
 
+TEST_F(MainWindow, StayOnTopFromTheSettingsHoldsFromTheStart)
+{
+    for (const bool onTop : {true, false}) {
+        Store("OnTop", onTop);
+        Open();
+        EXPECT_EQ(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop) << "OnTop " << onTop;
+        EXPECT_FALSE(w->isVisible()) << "the window shows only when the program starts it";
+    }
+}
+
 TEST_F(MainWindow, ALanguageChangeRelabelsTheWindow)
 {
     Open();

@@ -547,6 +547,24 @@ TEST_F(MidiSetup, AcceptAppliesNotationLayoutAndLanguageToTheMainWindow)
     EXPECT_EQ(dlg->BtnOk->text(), "Accept");
 }
 
+TEST_F(MidiSetup, ANewNamingShowsAndPlaysTheScaleOnShowInScaleMode)
+{
+    OpenBoth();
+    Click(w->SwMode);
+    QTest::keyClick(w.get(), Qt::Key_D);
+    ASSERT_EQ(w->LabelChord->text(), "D Major");
+    const QList<int> scale = PressedKeys();
+    const int playsBefore = w->PlayCurrentCalls;
+
+    ShowDialog();
+    Tick(dlg->RadioLatin);
+    Accept();
+    EXPECT_EQ(w->Mode, 1);
+    EXPECT_EQ(w->LabelChord->text(), QString::fromUtf8("Ré Major"));
+    EXPECT_EQ(PressedKeys(), scale);
+    EXPECT_EQ(w->PlayCurrentCalls, playsBefore + 1);
+}
+
 TEST_F(MidiSetup, AnUnchangedNamingLeavesTheChordOnShowAlone)
 {
     OpenBoth();
