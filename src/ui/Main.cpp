@@ -957,7 +957,7 @@ void TFormMain::ScalesClick()
 void TFormMain::DrawStaff()
 {
     FStaff->Clef = Clef;
-    ImgPartition->setPicture(ShowTransparent(FStaff->DrawStaff()));
+    ImgPartition->setPicture(FStaff->DrawStaff());
 }
 
 void TFormMain::PlayCurrent()

@@ -20,7 +20,6 @@ void InitStaffResources()
 
 namespace {
 
-constexpr uint32_t White = 0xFFFFFF;
 constexpr uint32_t Black = 0x000000;
 constexpr uint32_t Red = 0x0000FF;
 
@@ -96,25 +95,16 @@ void SortChordNotes(model::TNoteSlots &chordNotes)
         chordNotes[i].Note = notes[static_cast<std::size_t>(i - model::TNoteSlots::Low)];
 }
 
-QImage ShowTransparent(const QImage &staff)
-{
-    QImage shown = staff.convertToFormat(QImage::Format_ARGB32);
-    const QRgb white = ColorFromBgr(White).rgba();
-    for (int y = 0; y < shown.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(shown.scanLine(y));
-        std::replace(row, row + shown.width(), white, QRgb(0));
-    }
-    return shown;
-}
-
 TStaff::TStaff(TStaffPictures pictures) : pictures_(std::move(pictures)) {}
 
 QImage TStaff::DrawStaff(QSize size)
 {
+    // Drawn on nothing at all: the soft edges of the clef, the accidentals
+    // and the names then blend with whatever background they are shown on.
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.setDotsPerMeterX(DotsPerMeter96Dpi);
     image.setDotsPerMeterY(DotsPerMeter96Dpi);
-    image.fill(ColorFromBgr(White));
+    image.fill(Qt::transparent);
     marks_.clear();
 
     QPainter painter(&image);

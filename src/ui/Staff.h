@@ -35,10 +35,6 @@ TStaffPictures LoadStaffPictures();
 // Only the key numbers move: anything else a slot holds stays in its slot.
 void SortChordNotes(model::TNoteSlots &chordNotes);
 
-// The staff picture with its white made see-through, for showing it over the
-// background picture: only what was drawn covers the background.
-QImage ShowTransparent(const QImage &staff);
-
 // One thing painted by the last drawing, so callers can check the layout
 // without reading pixels.
 struct TStaffMark {
@@ -59,7 +55,8 @@ public:
     int Clef = 1; // 1 treble, 0 bass
 
     // Sorts model::ChordNotes in place, then draws them with the current
-    // ListenType, AlterationsEnDiese and NoteNames on a fresh white picture.
+    // ListenType, AlterationsEnDiese and NoteNames on a fresh transparent
+    // picture: only what is drawn covers the background it is shown on.
     QImage DrawStaff(QSize size = PictureSize);
 
     const std::vector<TStaffMark> &Marks() const { return marks_; }

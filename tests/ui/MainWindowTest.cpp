@@ -527,6 +527,40 @@ TEST_F(MainWindow, AReadableBackgroundIsShownStretched)
     EXPECT_EQ(shown.pixelColor(shown.width() - 1, shown.height() - 1), QColor(Qt::red));
 }
 
+TEST_F(MainWindow, TheStaffBlendsIntoAColouredBackgroundWithoutLightFringes)
+{
+    QTemporaryDir folder;
+    const QColor ground(0x20, 0x40, 0xC0);
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(ground);
+    const QString file = folder.filePath("blue.png");
+    ASSERT_TRUE(picture.save(file));
+    StoreText("Background", file);
+    Open();
+    QTest::mouseClick(Key(14), Qt::LeftButton); // D flat: a flat beside the heads
+    const QImage shown = w->ImgFond->grab().toImage();
+
+    // Around the clef, the flat and the red names every pixel lies between
+    // the ink and the background: no channel lighter than both.
+    int checked = 0;
+    for (const TStaffMark &mark : w->Staff().Marks()) {
+        if (mark.kind != TStaffMark::Kind::Clef && mark.kind != TStaffMark::Kind::Flat &&
+            mark.kind != TStaffMark::Kind::Name)
+            continue;
+        const QColor ink = mark.kind == TStaffMark::Kind::Name ? QColor(Qt::red) : QColor(Qt::black);
+        const QRect area = mark.rect.translated(w->ImgPartition->pos()).intersected(shown.rect());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor p = shown.pixelColor(x, y);
+                ++checked;
+                ASSERT_LE(p.red(), std::max(ink.red(), ground.red()) + 2) << x << "," << y;
+                ASSERT_LE(p.green(), std::max(ink.green(), ground.green()) + 2) << x << "," << y;
+                ASSERT_LE(p.blue(), std::max(ink.blue(), ground.blue()) + 2) << x << "," << y;
+            }
+    }
+    EXPECT_GT(checked, 2000);
+}
+
 TEST_F(MainWindow, WithoutABackgroundTheDefaultPictureOfTheCurrentFolderWins)
 {
     QTemporaryDir folder;

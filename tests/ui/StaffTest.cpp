@@ -1,6 +1,7 @@
 #include "ui/Staff.h"
 
 #include <QColor>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -272,7 +273,16 @@ protected:
         SetNames(sharps ? LettersSharps : LettersFlats);
         TStaff staff;
         staff.Clef = clef;
-        return staff.DrawStaff();
+        return OnWhite(staff.DrawStaff());
+    }
+    // The staff as it shows on a plain white background.
+    static QImage OnWhite(const QImage &staff)
+    {
+        QImage shown(staff.size(), QImage::Format_RGB32);
+        shown.fill(Qt::white);
+        QPainter painter(&shown);
+        painter.drawImage(0, 0, staff);
+        return shown;
     }
     static bool Dark(const QImage &image, int x, int y) { return qGray(image.pixel(x, y)) < 100; }
     static bool White(const QImage &image, int x, int y) { return image.pixel(x, y) == qRgb(255, 255, 255); }
@@ -291,8 +301,7 @@ TEST_F(StaffPixelsTest, CMajorInTreble)
 {
     const QImage image = Draw({13, 17, 20}, 0, Sharps, Treble);
     ASSERT_EQ(image.size(), QSize(393, 241));
-    EXPECT_TRUE(image.hasAlphaChannel());
-    EXPECT_EQ(image.pixel(0, 0), qRgba(255, 255, 255, 255)) << "filled opaque white";
+    EXPECT_TRUE(White(image, 0, 0));
     EXPECT_TRUE(White(image, 392, 240));
     EXPECT_TRUE(White(image, 380, 20));
 
@@ -358,13 +367,38 @@ TEST_F(StaffPixelsTest, AccidentalsStandLeftOfTheirHead)
     EXPECT_TRUE(White(flat, 45, 172)) << "D flat has no ledger line";
 }
 
-TEST_F(StaffPixelsTest, ShownTransparentLetsTheBackgroundThroughTheWhite)
+TEST_F(StaffPixelsTest, OnlyWhatIsDrawnCoversTheBackgroundAndItsSoftEdgesAreInk)
 {
-    const QImage shown = ShowTransparent(Draw({13}, 0, Sharps, Treble));
-    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(shown.pixel(200, 100)), 0);
+    SetChord({14, 17, 20});
+    model::ListenType = 1;
+    model::AlterationsEnDiese = Sharps;
+    SetNames(LettersSharps);
+    TStaff staff;
+    const QImage shown = staff.DrawStaff().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_TRUE(shown.hasAlphaChannel());
+    for (const QPoint bare : {QPoint(0, 0), QPoint(200, 100), QPoint(392, 240)})
+        EXPECT_EQ(qAlpha(shown.pixel(bare)), 0) << bare.x() << "," << bare.y();
     EXPECT_EQ(shown.pixel(200, 92), qRgba(0, 0, 0, 255));
     EXPECT_EQ(shown.pixel(55, 172), qRgba(0, 0, 0, 255));
+
+    // The clef, the sharp and the names are drawn with soft edges, and an
+    // edge is the ink made see-through, never a light pixel of its own.
+    int softEdges = 0;
+    for (const TStaffMark &mark : staff.Marks()) {
+        if (mark.kind != TStaffMark::Kind::Clef && mark.kind != TStaffMark::Kind::Sharp &&
+            mark.kind != TStaffMark::Kind::Name)
+            continue;
+        const QRect inside = mark.rect.intersected(shown.rect());
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                const QRgb p = shown.pixel(x, y);
+                if (qAlpha(p) == 0)
+                    continue;
+                softEdges += qAlpha(p) < 255;
+                EXPECT_LT(qGreen(p), 100) << x << "," << y << " alpha " << qAlpha(p);
+            }
+    }
+    EXPECT_GT(softEdges, 20);
 }
 
 TEST_F(StaffTest, DrawingSortsTheChordNotesInPlace)
