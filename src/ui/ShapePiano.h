@@ -111,5 +111,5 @@ private:
     bool FValue = false;
     int FTag = 0;
     bool FLeftPressed = false; // a click needs the left press to have started on this key
-    bool FHovered = false;     // the mouse is over the key and it shows the hover colour
+    bool FHovered = false;     // the mouse is over the key, which has Hover on
 };
