@@ -124,8 +124,10 @@ bool TMidiOutput::Open()
                           reinterpret_cast<uintptr_t>(FControlBlock), CALLBACK_FUNCTION));
         FDeviceHandle = handle;
         FState = StateOpen;
+        FOpenFailure.clear();
         return true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &failure) {
+        FOpenFailure = QString::fromUtf8(failure.what());
         // A device still open from before keeps the block its callback uses.
         if (FState != StateOpen)
             ReleaseControlBlock();

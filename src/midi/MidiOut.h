@@ -61,6 +61,9 @@ public:
     // False, with the device closed, when anything fails; nothing is shown.
     // Callers close before opening again.
     virtual bool Open();
+    // Why the last Open failed (the driver's text, mostly); empty after one
+    // that succeeded.
+    QString OpenFailure() const { return FOpenFailure; }
     // False when the device was not open; a driver refusal raises and leaves
     // the device open.
     virtual bool Close();
@@ -102,6 +105,7 @@ private:
     uint32_t FSupport = 0;
     uint16_t FDeviceCount = 0;
     bool FLoading = false;
+    QString FOpenFailure;
     // Blocks handed to the driver and not yet reported done.
     std::vector<std::unique_ptr<TMyMidiHdr>> FSentHeaders;
 };

@@ -6,11 +6,14 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace model {
 
 namespace {
 
 const QString SettingsKey = QStringLiteral("Software\\Harmonova");
+constexpr bool RemindMeByDefault = true;
 
 // Opens the settings key, creating it when missing. Whether that worked is
 // not checked here: a key that could not be opened makes every value count as
@@ -76,6 +79,36 @@ private:
     QStringList failures_;
 };
 
+// Each number as its control shows it, which is what accepting the set-up
+// dialog untouched stores: outside the control's range, its nearest end. Any
+// language but English is French, as the set-up dialog and the chord and
+// scale names already take it; a playback mode the switches do not know is
+// none, as playback already takes it. No data byte sent to a device can then
+// be mistaken for a status byte.
+void KeepToTheControls()
+{
+    if (ListenType < -1 || ListenType > 2)
+        ListenType = -1;
+    Son = std::clamp(Son, 0, Programs - 1);
+    Detune = std::clamp(Detune, -DetuneRange, DetuneRange);
+    MidiChannel = std::clamp(MidiChannel, 0, Channels - 1);
+    Language = Language == 1 ? 1 : 2;
+    Speed = std::clamp(Speed, FirstSpeed, LastSpeed);
+}
+
+// A stored value that exists but cannot be read as a Boolean.
+bool Unreadable(const platform::TRegistry &registry, const QString &name)
+{
+    if (!registry.ValueExists(name))
+        return false;
+    try {
+        registry.ReadBool(name);
+        return false;
+    } catch (const platform::Exception &) {
+        return true;
+    }
+}
+
 void ChooseHelpFile()
 {
     if (Language == 1)
@@ -104,11 +137,12 @@ void LoadSettings()
     read.Integer("Detune", Detune, 0);
     read.Integer("MidiChannel", MidiChannel, 1);
     read.Integer("Language", Language, 1);
-    ChooseHelpFile();
     read.Integer("Speed", Speed, 150);
     read.String("Background", Background, QString());
     read.Boolean("OnTop", OnTop, false);
-    read.Boolean("RemindMe", RemindMe, true);
+    read.Boolean("RemindMe", RemindMe, RemindMeByDefault);
+    KeepToTheControls();
+    ChooseHelpFile();
     try {
         registry.EndUpdate();
     } catch (const platform::Exception &e) {
@@ -137,6 +171,9 @@ void SaveSettings()
     registry.WriteBool("Notation", Notation);
     registry.WriteString("Background", Background);
     registry.WriteBool("OnTop", OnTop);
+    // Left as it is, it would be reported at every start.
+    if (Unreadable(registry, "RemindMe"))
+        registry.WriteBool("RemindMe", RemindMeByDefault);
     registry.EndUpdate();
     registry.CloseKey();
 }

@@ -434,11 +434,17 @@ MMRESULT midiOutShortMsg(HMIDIOUT handle, uint32_t message)
     const uint8_t status = bytes[0];
     if (status == 0xF0 || status == 0xF7)
         return MMSYSERR_INVALPARAM; // system-exclusive data travels in long messages
+    const std::size_t length = MidiMessageLength(status);
+    // A data byte with its top bit set is a status byte to the device: a
+    // note of 0xC8 would reach it as the start of a program change, 0xFF as
+    // a System Reset.
+    if (std::any_of(bytes + 1, bytes + length, [](uint8_t data) { return data > 0x7F; }))
+        return MMSYSERR_INVALPARAM;
     if (status < 0xF0)
         device->runningStatus = status;
     else if (status < 0xF8)
         device->runningStatus = 0;
-    return device->port->SendShort(bytes, MidiMessageLength(status));
+    return device->port->SendShort(bytes, length);
 }
 
 MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR *header, uint32_t /*headerSize*/)

@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 
+#include "midi/MidiOut.h"
 #include "midi/ThreadUnit.h"
 #include "model/ChordTable.h"
 #include "model/Declare.h"
@@ -809,10 +810,24 @@ void TFormMain::BindKeys()
         slot = model::TNoteSlot{};
 }
 
+namespace {
+
+// A chosen output that could not be opened is heard no more than none. The
+// set-up dialog, which opens it, exists before the program first shows this
+// window.
+bool NoOutputToHear()
+{
+    if (model::MidiIFOut.isEmpty())
+        return true;
+    return FrmMidiSetup && !FrmMidiSetup->Midi_IF_Output->DeviceHandle();
+}
+
+} // namespace
+
 void TFormMain::FormShow()
 {
     Mode = 0;
-    if (!model::MidiIFOut.isEmpty() || !model::RemindMe)
+    if (!NoOutputToHear() || !model::RemindMe)
         return;
     if (!FrmNoMidi)
         FrmNoMidi = new TFrmNoMidi(this);

@@ -32,6 +32,7 @@
 #include <QTabWidget>
 
 #include <exception>
+#include <iterator>
 #include <utility>
 
 TFrmMidiSetup *FrmMidiSetup = nullptr;
@@ -183,6 +184,8 @@ const char *const GeneralMidiPrograms[128] = {
     "Gunshot",
 };
 
+static_assert(std::size(GeneralMidiPrograms) == model::Programs);
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -268,12 +271,12 @@ const TLanguageText LanguageTexts[] = {
     {"CheckOnTop", "Stay on top", "Fenêtre en avant-plan"},
 };
 
-constexpr int DetuneRange = 12; // semitones either way
-constexpr int FirstSpeed = 100;
-constexpr int LastSpeed = 1000;
+using model::Channels;
+using model::DetuneRange;
+using model::FirstSpeed;
+using model::LastSpeed;
 constexpr int DesignedSpeed = 150;
 constexpr int SpeedLargeStep = 50;
-constexpr int Channels = 16;
 constexpr int ProgramChange = 0xC0;
 constexpr int DeviceItemHeight = 16;
 
@@ -716,15 +719,19 @@ void TFrmMidiSetup::OpenInput()
 
 void TFrmMidiSetup::OpenOutput()
 {
-    if (ListMidiOut->ItemIndex() < 0)
+    // A chosen device that is not listed any more is still looked for, so
+    // that its absence is told; its name stays chosen for when it is back.
+    const QString device = ListMidiOut->ItemIndex() >= 0 ? SelectedText(ListMidiOut) : model::MidiIFOut;
+    if (device.isEmpty())
         return;
+    const QString told = QStringLiteral("erreur OpenDevs(out): ");
     try {
         Midi_IF_Output->Close();
-        Midi_IF_Output->setProductName(SelectedText(ListMidiOut));
-        // A device that will not open stays closed; playing then fails silently.
-        Midi_IF_Output->Open();
+        Midi_IF_Output->setProductName(device);
+        if (!Midi_IF_Output->Open())
+            ShowError(told + Midi_IF_Output->OpenFailure());
     } catch (const std::exception &failure) {
-        ShowError(QStringLiteral("erreur OpenDevs(out): ") + MessageOf(failure));
+        ShowError(told + MessageOf(failure));
     }
 }
 
@@ -820,12 +827,19 @@ void TFrmMidiSetup::BtnOkClick()
     ApplyLayout();
     ApplyLanguageChoice();
     model::MidiChannel = SpinChannel->value() - 1;
+    const QString inputBefore = model::MidiIFIn;
     TakeDeviceChoices();
     CloseOutput();
     OpenOutput();
-    model::Son = ListInstrument->ItemIndex();
-    if (model::Son != 0)
-        SendProgramChange();
+    // An input chosen now is heard now, not from the next start on.
+    if (model::MidiIFIn != inputBefore || !Midi_IF_Input->DeviceHandle())
+        OpenInput();
+    // No instrument chosen: the one before stays, and nothing is sent.
+    if (ListInstrument->ItemIndex() >= 0) {
+        model::Son = ListInstrument->ItemIndex();
+        if (model::Son != 0)
+            SendProgramChange();
+    }
     model::Detune = SpinDetune->value();
     hourglass.Restore();
     model::OnTop = CheckOnTop->isChecked();

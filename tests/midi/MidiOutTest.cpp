@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 using namespace platform;
@@ -153,7 +154,11 @@ TEST_F(MidiOutput, OpenThatTheDriverRefusesReturnsFalseQuietlyAndReleasesTheCont
         EXPECT_EQ(out.DeviceHandle(), nullptr);
         EXPECT_EQ(out.ControlBlock(), nullptr);
         EXPECT_EQ(out.Error(), MMSYSERR_BADDEVICEID);
+        EXPECT_EQ(out.OpenFailure(), DriverText(MMSYSERR_BADDEVICEID)) << "kept for whoever tells the user";
         EXPECT_EQ(GlobalBlockCount(), blocksBefore);
+        out.setDeviceID(0);
+        ASSERT_TRUE(out.Open());
+        EXPECT_EQ(out.OpenFailure(), QString());
     }
     EXPECT_EQ(GlobalBlockCount(), blocksBefore);
 }
@@ -180,6 +185,20 @@ TEST_F(MidiOutput, SendShortPacksEachArgumentModulo256)
         EXPECT_EQ(loopback::Sent(), std::vector<Bytes>{c.sent});
         EXPECT_EQ(out.Error(), MMSYSERR_NOERROR);
     }
+}
+
+// A settings file may hold a channel or an instrument beyond MIDI's: the
+// bytes that would reach a device as status bytes are refused instead.
+TEST_F(MidiOutput, SendShortRefusesADataByteADeviceWouldTakeForAStatusByte)
+{
+    TMidiOutput out;
+    ASSERT_TRUE(out.Open());
+    for (const auto &[status, data1, data2] :
+         {std::tuple{0xC0 + 20, 200, 0}, std::tuple{0xCF, -1, 0}, std::tuple{0x90 + 20, 20 + 35 + 100, 64}}) {
+        EXPECT_EQ(MessageOf([&] { out.SendShort(status, data1, data2); }), DriverText(MMSYSERR_INVALPARAM))
+            << status << " " << data1;
+    }
+    EXPECT_TRUE(loopback::Sent().empty());
 }
 
 TEST_F(MidiOutput, SendShortOnAClosedDeviceRaisesTheDriversRefusal)

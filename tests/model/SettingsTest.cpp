@@ -154,34 +154,64 @@ TEST_F(Settings, RemindMeIsLoadedButNeverSaved)
     EXPECT_TRUE(ReadRegistry().contains("\"RemindMe\"=dword:00000000\n"));
 }
 
+// ---------------------------------------------------------------------------
+// A value its control cannot show is brought to what the control shows.
+
 namespace {
 
-struct StoredLanguage {
-    int language;
-    const char *helpFile;
+struct StoredValue {
+    const char *stored; // the line in the file
+    QList<int> entries; // of Snapshot()
+    QStringList loaded; // what the program runs with there
+    const char *saved;  // the line a save leaves
 };
 
-class LanguageSetting : public Settings, public testing::WithParamInterface<StoredLanguage> {};
+void PrintTo(const StoredValue &value, std::ostream *os)
+{
+    *os << value.stored;
+}
+
+class StoredOutOfRange : public Settings, public testing::WithParamInterface<StoredValue> {};
+
+const StoredValue storedValues[] = {
+    {"\"Son\"=dword:000000c8", {7}, {"127"}, "\"Son\"=dword:0000007f"},
+    {"\"Son\"=dword:ffffffff", {7}, {"0"}, "\"Son\"=dword:00000000"},
+    {"\"Son\"=dword:0000007f", {7}, {"127"}, "\"Son\"=dword:0000007f"},
+    {"\"MidiChannel\"=dword:00000014", {9}, {"15"}, "\"MidiChannel\"=dword:0000000f"},
+    {"\"MidiChannel\"=dword:ffffffff", {9}, {"0"}, "\"MidiChannel\"=dword:00000000"},
+    {"\"MidiChannel\"=dword:00000000", {9}, {"0"}, "\"MidiChannel\"=dword:00000000"},
+    {"\"Detune\"=dword:00000064", {8}, {"12"}, "\"Detune\"=dword:0000000c"},
+    {"\"Detune\"=dword:ffffffd8", {8}, {"-12"}, "\"Detune\"=dword:fffffff4"},
+    {"\"Detune\"=dword:fffffff5", {8}, {"-11"}, "\"Detune\"=dword:fffffff5"},
+    {"\"Speed\"=dword:00000000", {12}, {"100"}, "\"Speed\"=dword:00000064"},
+    {"\"Speed\"=dword:00002710", {12}, {"1000"}, "\"Speed\"=dword:000003e8"},
+    {"\"Speed\"=dword:000003e8", {12}, {"1000"}, "\"Speed\"=dword:000003e8"},
+    {"\"ListenType\"=dword:00000007", {4}, {"-1"}, "\"ListenType\"=dword:ffffffff"},
+    {"\"ListenType\"=dword:fffffffe", {4}, {"-1"}, "\"ListenType\"=dword:ffffffff"},
+    {"\"ListenType\"=dword:00000002", {4}, {"2"}, "\"ListenType\"=dword:00000002"},
+    // Any language but English is French, as the set-up dialog shows it and
+    // the chord names take it; the help file follows.
+    {"\"Language\"=dword:00000001", {10, 11}, {"1", "ZADIVIZIRAZ.ARI"}, "\"Language\"=dword:00000001"},
+    {"\"Language\"=dword:00000002", {10, 11}, {"2", "ZUVIVODADOZ.IDI"}, "\"Language\"=dword:00000002"},
+    {"\"Language\"=dword:00000003", {10, 11}, {"2", "ZUVIVODADOZ.IDI"}, "\"Language\"=dword:00000002"},
+    {"\"Language\"=dword:00000000", {10, 11}, {"2", "ZUVIVODADOZ.IDI"}, "\"Language\"=dword:00000002"},
+};
 
 } // namespace
 
-// Whatever number is stored is taken, without a range check.
-TEST_P(LanguageSetting, ChoosesTheHelpFileOrLeavesItUnset)
+TEST_P(StoredOutOfRange, IsBroughtToWhatItsControlOffersAndSavedSo)
 {
-    WriteRegistry(Header +
-                  QStringLiteral("\"Language\"=dword:%1\n\"Speed\"=dword:00000000\n\"Detune\"=dword:00000028\n")
-                      .arg(GetParam().language, 8, 16, QLatin1Char('0'))
-                      .toUtf8());
-    LoadSettings();
-    EXPECT_EQ(Language, GetParam().language);
-    EXPECT_EQ(HelpFile, GetParam().helpFile);
-    EXPECT_EQ(Speed, 0);
-    EXPECT_EQ(Detune, 40);
+    const StoredValue &value = GetParam();
+    WriteRegistry(Header + value.stored + '\n');
+    EXPECT_EQ(MessageOf(LoadSettings), "(nothing thrown)");
+    const QStringList loaded = Snapshot();
+    for (qsizetype i = 0; i < value.entries.size(); ++i)
+        EXPECT_EQ(loaded[value.entries[i]], value.loaded[i]) << "entry " << value.entries[i];
+    SaveSettings();
+    EXPECT_TRUE(ReadRegistry().contains(QByteArray(value.saved) + '\n')) << ReadRegistry().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, LanguageSetting,
-                         testing::Values(StoredLanguage{1, "ZADIVIZIRAZ.ARI"}, StoredLanguage{2, "ZUVIVODADOZ.IDI"},
-                                         StoredLanguage{3, ""}, StoredLanguage{0, ""}));
+INSTANTIATE_TEST_SUITE_P(Settings, StoredOutOfRange, testing::ValuesIn(storedValues));
 
 // ---------------------------------------------------------------------------
 // A value that cannot be read takes its default; the others are still loaded.
@@ -237,8 +267,14 @@ const BadFile badFiles[] = {
     {{{10, "\"Language\"=hex:01,00,00,00,00", "\"Language\"=dword:00000001"}},
      "Echec à l'obtention des données pour 'Language'",
      {{10, "1"}, {11, "ZADIVIZIRAZ.ARI"}}},
-    // RemindMe is never saved: the spoiled line stays for the reminder to mend.
-    {{{14, "\"RemindMe\"=hex:01", "\"RemindMe\"=hex:01"}}, "Type de données incorrect pour 'RemindMe'", {{15, "true"}}},
+    // RemindMe is the reminder's to save, but a spoiled one would be
+    // reported at every start: it is saved with its default.
+    {{{14, "\"RemindMe\"=hex:01", "\"RemindMe\"=dword:00000001"}},
+     "Type de données incorrect pour 'RemindMe'",
+     {{15, "true"}}},
+    {{{14, "\"RemindMe\"=\"yes\"", "\"RemindMe\"=dword:00000001"}},
+     "Type de données incorrect pour 'RemindMe'",
+     {{15, "true"}}},
     {{{0, "\"WindowCompact\"=\"yes\"", "\"WindowCompact\"=dword:00000000"},
       {11, "\"Speed\"=\"fast\"", "\"Speed\"=dword:00000096"}},
      "Type de données incorrect pour 'WindowCompact'\nEchec à l'obtention des données pour 'Speed'",
@@ -285,6 +321,7 @@ TEST_P(BadSetting, TakesItsDefaultAndTheNextSaveKeepsEveryOtherValue)
 
     SaveSettings();
     EXPECT_EQ(ReadRegistry(), Header + saved.join('\n') + "\n\n");
+    EXPECT_EQ(MessageOf(LoadSettings), "(nothing thrown)") << "the next start has nothing to report";
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badFiles));

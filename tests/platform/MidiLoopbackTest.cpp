@@ -169,6 +169,7 @@ TEST_F(LoopbackOutput, DataBytesFirstContinueTheLastChannelStatus)
     EXPECT_EQ(midiOutShortMsg(out_, 0x0040), MMSYSERR_NOERROR) << "data bytes 40 00 under status 90";
     EXPECT_EQ(midiOutShortMsg(out_, 0x0000F8), MMSYSERR_NOERROR) << "real-time keeps the status";
     EXPECT_EQ(midiOutShortMsg(out_, 0x0043), MMSYSERR_NOERROR);
+    EXPECT_EQ(midiOutShortMsg(out_, 0x8043), MMSYSERR_INVALPARAM) << "a velocity of 0x80 under status 90";
     EXPECT_EQ(midiOutShortMsg(out_, 0x0005F3), MMSYSERR_NOERROR) << "system common cancels it";
     EXPECT_EQ(midiOutShortMsg(out_, 0x0043), MMSYSERR_INVALPARAM);
     EXPECT_EQ(loopback::Sent(),
@@ -233,6 +234,12 @@ TEST_F(LoopbackOutput, RefusesWhatADriverRefuses)
         {"prepare of a header without data", midiOutPrepareHeader(out_, &empty.header, sizeof(MIDIHDR)),
          MMSYSERR_INVALPARAM},
         {"system-exclusive start as a short message", midiOutShortMsg(out_, 0xF0), MMSYSERR_INVALPARAM},
+        // Data bytes that a device would take for status bytes; refused, they
+        // set no running status either (the next case).
+        {"note-on of note 0xC8", midiOutShortMsg(out_, 0x40C8A4), MMSYSERR_INVALPARAM},
+        {"note-on of velocity 0x80", midiOutShortMsg(out_, 0x803C90), MMSYSERR_INVALPARAM},
+        {"program change to 0xFF", midiOutShortMsg(out_, 0xFFCF), MMSYSERR_INVALPARAM},
+        {"song position of 0x80", midiOutShortMsg(out_, 0x8000F2), MMSYSERR_INVALPARAM},
         {"running status with none set", midiOutShortMsg(out_, 0x403C), MMSYSERR_INVALPARAM},
         {"open with a window callback", midiOutOpen(&never, 0, nullptr, 0, 0x10000), MMSYSERR_INVALFLAG},
         {"open with a null callback function", midiOutOpen(&never, 0, nullptr, 0, CALLBACK_FUNCTION),

@@ -269,41 +269,35 @@ struct LanguageText {
     bool hint; // else the caption
     const char *english;
     const char *french;
-    const char *designed;
 };
 
 const LanguageText LanguageTexts[] = {
-    {"mnuTools", false, "Tools...", "Outils...", "Tools..."},
-    {"mnuAbout", false, "About...", "Au sujet de...", "About"},
-    {"mnuChordanalysis", false, "Chord Analysis...", "Analyse d'accord...", "Chord analysis..."},
-    {"mnuChordpattern", false, "Chords pattern", "Grille d'accords", "Chord pattern..."},
-    {"mnuPractice", false, "Practice...", "Entrainement...", "Practice..."},
-    {"Setupmnu", false, "Setup...", "Configuration...", "Setup..."},
-    {"mnuWhat", false, "?", "?", "?"},
-    {"mnuHelp", false, "Help", "Help", "Help"},
-    {"mnuProgressions", false, "Progressions...", "Progressions...", "Progressions..."},
-    {"BtnAccord", true, "Play the chord", "Jouer l'accord",
-     "Press to play the chord at once, depress to disable playback."},
-    {"BtnAccordUp", true, "Play the notes ascending", "Jouer les notes ascendantes",
-     "Press to play the chord as ascending arpeggio, depress to disable playback."},
-    {"BtnAccordDown", true, "Play the notes descending", "Jouer les notes descendantes",
-     "Press to play the chord as descending arpeggio, depress to disable playback."},
-    {"BtnListen", true, "Play the chord", "Jouer l'accord", "Play the chord"},
+    {"mnuTools", false, "Tools...", "Outils..."},
+    {"mnuAbout", false, "About...", "Au sujet de..."},
+    {"mnuChordanalysis", false, "Chord Analysis...", "Analyse d'accord..."},
+    {"mnuChordpattern", false, "Chords pattern", "Grille d'accords"},
+    {"mnuPractice", false, "Practice...", "Entrainement..."},
+    {"Setupmnu", false, "Setup...", "Configuration..."},
+    {"mnuWhat", false, "?", "?"},
+    {"mnuHelp", false, "Help", "Help"},
+    {"mnuProgressions", false, "Progressions...", "Progressions..."},
+    {"BtnAccord", true, "Play the chord", "Jouer l'accord"},
+    {"BtnAccordUp", true, "Play the notes ascending", "Jouer les notes ascendantes"},
+    {"BtnAccordDown", true, "Play the notes descending", "Jouer les notes descendantes"},
+    {"BtnListen", true, "Play the chord", "Jouer l'accord"},
     {"SwMode", true, "Toggle between Scale and Chord modes",
-     "Cliquez pour basculer entre\r\nle mode Accords et le mode Gammes", "Toggles chords and scales mode"},
-    {"GroupRenversement", false, "Inversions", "Renversements", "Inversions"},
-    {"GroupAlteration", false, "Accidentals", "Altération", "Accidentals"},
-    {"GroupPlayBack", false, "Playback", "Ecoute", "Playback"},
-    {"GroupMode", false, "Mode", "Mode", "Mode"},
+     "Cliquez pour basculer entre\r\nle mode Accords et le mode Gammes"},
+    {"GroupRenversement", false, "Inversions", "Renversements"},
+    {"GroupAlteration", false, "Accidentals", "Altération"},
+    {"GroupPlayBack", false, "Playback", "Ecoute"},
+    {"GroupMode", false, "Mode", "Mode"},
     {"RenversementDown", true, "Press to display inverted chord,\r\ndepress for normal state.",
-     "Appuyez pour montrer en mode renversé,\r\nrelachez pour le mode normal.",
-     "Press to display inverted chord, depress for normal state."},
+     "Appuyez pour montrer en mode renversé,\r\nrelachez pour le mode normal."},
     {"RenversementUp", true, "Press to display inverted chord,\r\ndepress for normal state.",
-     "Appuyez pour montrer en mode renversé,\r\nrelachez pour le mode normal.",
-     "Press to display inverted chord, depress for normal state."},
-    {"Alteration", false, "Accidentals", "Altérations", ""},
-    {"Alteration", true, "Click to change", "Cliquez pour changer", ""},
-    {"ImgPartition", true, "Click to change the clef", "Cliquer pour changer de clef", "Click to change the clef"},
+     "Appuyez pour montrer en mode renversé,\r\nrelachez pour le mode normal."},
+    {"Alteration", false, "Accidentals", "Altérations"},
+    {"Alteration", true, "Click to change", "Cliquez pour changer"},
+    {"ImgPartition", true, "Click to change the clef", "Cliquer pour changer de clef"},
 };
 
 QString TextOf(const QObject *component, bool hint)
@@ -323,7 +317,7 @@ class MainWindowLanguage : public MainWindowTest, public testing::WithParamInter
 
 } // namespace
 
-TEST_P(MainWindowLanguage, ShowsTheTextsOfTheLanguageOrElseTheDesignedOnes)
+TEST_P(MainWindowLanguage, ShowsTheTextsOfTheStoredLanguage)
 {
     const int language = GetParam();
     Store("Language", language);
@@ -331,7 +325,8 @@ TEST_P(MainWindowLanguage, ShowsTheTextsOfTheLanguageOrElseTheDesignedOnes)
     for (const LanguageText &text : LanguageTexts) {
         const QObject *component = w->findChild<QObject *>(text.component);
         ASSERT_NE(component, nullptr) << text.component;
-        const char *expected = language == 1 ? text.english : language == 2 ? text.french : text.designed;
+        // A stored language other than English is French.
+        const char *expected = language == 1 ? text.english : text.french;
         EXPECT_EQ(TextOf(component, text.hint), QString::fromUtf8(expected))
             << text.component << (text.hint ? " hint" : " caption");
     }

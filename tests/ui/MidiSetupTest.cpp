@@ -8,6 +8,7 @@
 #include "midi/ThreadUnit.h"
 #include "platform/MidiApi.h"
 #include "ui/Midi_Setup.h"
+#include "ui/MsgBoxMidi.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -222,8 +223,11 @@ class MidiSetupLanguage : public MidiSetup, public testing::WithParamInterface<i
 TEST_P(MidiSetupLanguage, ShowsTheTextsOfTheLanguageOrElseTheDesignedOnes)
 {
     const int language = GetParam();
-    Store("Language", language);
-    OpenBoth();
+    Open();
+    // The settings hold no language but 1 and 2; the dialog's own rule for
+    // any other is seen with the variable set in their place.
+    model::Language = language;
+    dlg = std::make_unique<TFrmMidiSetup>(w.get());
     for (const TextRow &row : TextRows) {
         const QString name = QString::fromLatin1(row.component);
         const QWidget *control = name == "FrmMidiSetup" ? dlg.get() : dlg->findChild<QWidget *>(name);
@@ -388,7 +392,7 @@ TEST_F(MidiSetup, WithoutSavedDevicesNothingIsSelectedOpenedOrSent)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(MidiSetup, ASavedDeviceNoLongerInstalledIsNeitherSelectedNorOpened)
+TEST_F(MidiSetup, ASavedOutputNoLongerInstalledIsToldAtEachOpeningAndKeptForItsReturn)
 {
     StoreText("MidiIFIn", "Keyboard In");
     StoreText("MidiIFOut", "Synth Out");
@@ -397,11 +401,53 @@ TEST_F(MidiSetup, ASavedDeviceNoLongerInstalledIsNeitherSelectedNorOpened)
     EXPECT_EQ(dlg->ListMidiOut->ItemIndex(), -1);
     EXPECT_EQ(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
     EXPECT_FALSE(InputListening());
-    EXPECT_TRUE(messages.isEmpty());
+    const QString told = "Erreur: erreur OpenDevs(out): MIDI output Device Synth Out not installed";
+    EXPECT_EQ(messages, QStringList{told});
     // Accepting keeps the names, so the devices come back when installed again.
     ShowAndAccept();
+    EXPECT_EQ(messages, QStringList({told, told}));
     EXPECT_EQ(model::MidiIFIn, "Keyboard In");
     EXPECT_EQ(model::MidiIFOut, "Synth Out");
+}
+
+TEST_F(MidiSetup, AnOutputBackSinceTheStartIsOpenedByTheNextAccept)
+{
+    StoreText("MidiIFOut", "Loopback Out");
+    // Started while the loopback driver is away: the desktop's devices only.
+    unsetenv("HARMONOVA_MIDI");
+    platform::MidiDriverResetForTest();
+    OpenBoth();
+    EXPECT_EQ(messages, QStringList{"Erreur: erreur OpenDevs(out): MIDI output Device Loopback Out not installed"});
+    EXPECT_EQ(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
+
+    setenv("HARMONOVA_MIDI", "loopback", 1);
+    platform::MidiDriverResetForTest();
+    ShowAndAccept();
+    EXPECT_NE(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
+    EXPECT_EQ(dlg->Midi_IF_Output->ProductName(), "Loopback Out");
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(MidiSetup, AtTheFirstShowingAnOutputThatDidNotOpenRemindsAsIfNoneWereChosen)
+{
+    const struct {
+        const char *output;
+        bool remindMe;
+        bool reminded;
+        qsizetype told; // messages
+    } cases[] = {{"Synth Out", true, true, 1}, {"Synth Out", false, false, 1}, {"Loopback Out", true, false, 0}};
+    for (const auto &c : cases) {
+        StoreText("MidiIFOut", c.output);
+        Store("RemindMe", c.remindMe);
+        messages.clear();
+        OpenBoth();
+        w->show();
+        EXPECT_EQ(w->findChild<TFrmNoMidi *>() != nullptr, c.reminded) << c.output << ", remind " << c.remindMe;
+        EXPECT_EQ(messages.size(), c.told) << c.output << ", remind " << c.remindMe;
+        EXPECT_EQ(model::MidiIFOut, c.output) << "still chosen";
+        dlg.reset();
+        w.reset();
+    }
 }
 
 TEST_F(MidiSetup, ADeviceThatCannotBeListedIsReportedAndTheListingGoesOnWithTheOther)
@@ -476,6 +522,49 @@ TEST_F(MidiSetup, AcceptSendsTheProgramChangeOfAnyInstrumentButTheFirstEveryTime
     EXPECT_EQ(ProgramChanges(), QStringList({"C3 05", "C3 05"}));
 }
 
+TEST_F(MidiSetup, AcceptWithNoInstrumentChosenSendsNoProgramChangeAndKeepsTheInstrument)
+{
+    StoreText("MidiIFOut", "Loopback Out");
+    Store("Son", 5);
+    OpenBoth();
+    platform::loopback::ClearSent();
+    ShowDialog();
+    dlg->ListInstrument->clearSelection();
+    Accept();
+    EXPECT_EQ(model::Son, 5);
+    EXPECT_TRUE(ProgramChanges().isEmpty());
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// A hand-edited settings file: a channel, an instrument and a transposition
+// beyond what the dialog offers are taken at the dialog's limits, so no data
+// byte goes out as a status byte.
+TEST_F(MidiSetup, SettingsBeyondTheControlsLimitsPlayAtTheLimits)
+{
+    StoreText("MidiIFOut", "Loopback Out");
+    Store("Son", 200);
+    Store("MidiChannel", 20);
+    Store("Detune", 100);
+    OpenBoth();
+    EXPECT_EQ(Sent(), QStringList{"CF 7F"});
+    EXPECT_EQ(dlg->ListInstrument->ItemIndex(), 127);
+    EXPECT_EQ(dlg->SpinChannel->value(), 16);
+    EXPECT_EQ(dlg->SpinDetune->value(), 12);
+
+    platform::loopback::ClearSent();
+    model::SoundingNotes = {};
+    PlayAtOnce = true;
+    PlayChordNotes(dlg->Midi_IF_Output);
+    EXPECT_EQ(Sent(), QStringList({"9F 43 40", "9F 40 40", "9F 3C 40"})) << "C major an octave up, on channel 16";
+
+    platform::loopback::ClearSent();
+    ShowAndAccept();
+    EXPECT_EQ(ProgramChanges(), QStringList{"CF 7F"});
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST_F(MidiSetup, AcceptStoresTheChoicesAndHidesTheDialog)
 {
     OpenBoth();
@@ -490,7 +579,7 @@ TEST_F(MidiSetup, AcceptStoresTheChoicesAndHidesTheDialog)
     EXPECT_EQ(model::MidiIFIn, "Loopback In");
     EXPECT_EQ(model::MidiIFOut, "Loopback Out");
     EXPECT_NE(dlg->Midi_IF_Output->DeviceHandle(), nullptr);
-    EXPECT_FALSE(InputListening()) << "the input is opened at creation only";
+    EXPECT_TRUE(InputListening()) << "an input chosen is heard at once";
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(errors.isEmpty());

@@ -119,9 +119,9 @@ TEST_F(Pattern, ShowsTheTextsOfTheLanguageAndTheNamingItStartsWith)
          "C"},
         {2, false, "Grille d'accords", "Accord selectionné :", "Jouer", "Ouvrir...", "Sauver...", "Export MIDI",
          "Effacer la grille", "DO"},
-        // Any other language keeps the editor's own texts, which are English.
-        {3, true, "Chords pattern", "Chord selected :", "Play", "Open...", "Save...", "Export MIDI", "Clear pattern",
-         "C"},
+        // Any other stored language is French.
+        {3, true, "Grille d'accords", "Accord selectionné :", "Jouer", "Ouvrir...", "Sauver...", "Export MIDI",
+         "Effacer la grille", "C"},
     };
     for (const Case &c : cases) {
         Store("Language", c.language);
