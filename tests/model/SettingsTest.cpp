@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace model;
 
 namespace {
@@ -332,9 +334,15 @@ INSTANTIATE_TEST_SUITE_P(Settings, BadSetting, testing::ValuesIn(badFiles));
 
 namespace {
 
+enum class Broken {
+    Unparseable,
+    NoFolder, // the registry's folder cannot be created
+    Fifo,     // reading it would wait for a writer for ever
+};
+
 struct BrokenRegistry {
     const char *what;
-    bool unparseable; // else the registry's folder cannot be created
+    Broken how;
 };
 
 class UnusableRegistry : public Settings, public testing::WithParamInterface<BrokenRegistry> {};
@@ -348,11 +356,16 @@ TEST_P(UnusableRegistry, RunsWithTheDefaultsAndFailsAtTheFirstWriteNamingWindowC
     WriteRegistry(broken);
     const QString brokenFile = platform::RegistryFileName();
     QString cause = QStringLiteral("ligne 4");
-    if (!GetParam().unparseable) {
-        const QString below = platform::RegistryFileName() + "/folder/registry.reg"; // below a plain file
-        qputenv("HARMONOVA_REGISTRY", QFile::encodeName(below));
-        cause = QFileInfo(below).absolutePath();
+    QString named = brokenFile;
+    if (GetParam().how == Broken::NoFolder) {
+        named = brokenFile + "/folder/registry.reg"; // below a plain file
+        cause = QFileInfo(named).absolutePath();
+    } else if (GetParam().how == Broken::Fifo) {
+        named = brokenFile + ".fifo";
+        ASSERT_EQ(mkfifo(QFile::encodeName(named).constData(), 0600), 0);
+        cause = QStringLiteral("« %1 » ne peut pas être ouvert : ce n'est pas un fichier ordinaire").arg(named);
     }
+    qputenv("HARMONOVA_REGISTRY", QFile::encodeName(named));
 
     for (auto operation : {LoadSettings, SaveSettings}) {
         const QString message = MessageOf(operation);
@@ -368,10 +381,13 @@ TEST_P(UnusableRegistry, RunsWithTheDefaultsAndFailsAtTheFirstWriteNamingWindowC
     QFile file(brokenFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), broken);
+    EXPECT_EQ(QFileInfo(named).isFile(), GetParam().how == Broken::Unparseable) << "nothing is put in its place";
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, UnusableRegistry,
-                         testing::Values(BrokenRegistry{"Unparseable", true}, BrokenRegistry{"NoFolder", false}),
+                         testing::Values(BrokenRegistry{"Unparseable", Broken::Unparseable},
+                                         BrokenRegistry{"NoFolder", Broken::NoFolder},
+                                         BrokenRegistry{"Fifo", Broken::Fifo}),
                          [](const auto &info) { return std::string(info.param.what); });
 
 // ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -404,6 +405,77 @@ TEST_F(RegistryTest, AFileSpoiledAfterOpeningIsNotOverwrittenEither)
     WriteAll(fileName_, spoiled);
     EXPECT_THROW(registry.WriteInteger("Speed", 1), Exception);
     EXPECT_EQ(ReadAll(fileName_), spoiled);
+}
+
+// ---------------------------------------------------------------------------
+// Only a regular file is a registry: anything else is refused as a file that
+// cannot be opened, and never replaced.
+
+namespace {
+
+struct NotAFile {
+    const char *what;
+    void (*make)(const QString &fileName);
+};
+
+void MakeFifo(const QString &fileName)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(fileName).constData(), 0600), 0);
+}
+
+void MakeLinkToAFifo(const QString &fileName)
+{
+    MakeFifo(fileName + ".fifo");
+    ASSERT_TRUE(QFile::link(fileName + ".fifo", fileName));
+}
+
+void MakeFolder(const QString &fileName)
+{
+    ASSERT_TRUE(QDir().mkpath(fileName));
+}
+
+const NotAFile notFiles[] = {{"Fifo", MakeFifo}, {"LinkToAFifo", MakeLinkToAFifo}, {"Folder", MakeFolder}};
+
+class NotARegularFile : public RegistryTest, public testing::WithParamInterface<NotAFile> {};
+
+// What the path is, without following a link.
+mode_t KindOf(const QString &fileName)
+{
+    struct stat info {};
+    lstat(QFile::encodeName(fileName).constData(), &info);
+    return info.st_mode & S_IFMT;
+}
+
+} // namespace
+
+TEST_P(NotARegularFile, IsRefusedAtOnceAndLeftInPlace)
+{
+    GetParam().make(fileName_);
+    const mode_t kind = KindOf(fileName_);
+    TRegistry registry;
+    EXPECT_FALSE(registry.OpenKey(Harmonova, true));
+    const QString written = MessageOf([&] { registry.WriteInteger("Speed", 1); });
+    EXPECT_TRUE(written.startsWith("Echec à la définition des données pour 'Speed'\nLe fichier de registre « " +
+                                   fileName_ + " » ne peut pas être ouvert : "))
+        << written.toStdString();
+    EXPECT_FALSE(registry.DeleteValue("Speed"));
+    EXPECT_EQ(KindOf(fileName_), kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, NotARegularFile, testing::ValuesIn(notFiles),
+                         [](const testing::TestParamInfo<NotAFile> &info) { return std::string(info.param.what); });
+
+TEST_F(RegistryTest, ALinkToAFileIsReadAndWrittenThroughAndStaysALink)
+{
+    const QString target = fileName_ + ".target";
+    WriteAll(target, Header + HarmonovaKey + "\"Speed\"=dword:00000002\n");
+    ASSERT_TRUE(QFile::link(target, fileName_));
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey(Harmonova, false));
+    EXPECT_EQ(registry.ReadInteger("Speed"), 2);
+    registry.WriteInteger("Speed", 3);
+    EXPECT_EQ(KindOf(fileName_), S_IFLNK);
+    EXPECT_EQ(ReadAll(target), Header + HarmonovaKey + "\"Speed\"=dword:00000003\n\n");
 }
 
 // ---------------------------------------------------------------------------
