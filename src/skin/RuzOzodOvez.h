@@ -211,7 +211,22 @@ public:
     // Frame states besides the life states: a re-skin and the first layout.
     enum { StateReskin = 3, StateFirstLayout = 5 };
     // Where a point of the window lies, as the frame's mouse handling sees it.
-    enum THitTest { HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTMENU = 5 };
+    enum THitTest {
+        HTNOWHERE = 0,
+        HTCLIENT = 1,
+        HTCAPTION = 2,
+        HTMENU = 5,
+        HTLEFT = 10,
+        HTRIGHT = 11,
+        HTTOP = 12,
+        HTTOPLEFT = 13,
+        HTTOPRIGHT = 14,
+        HTBOTTOM = 15,
+        HTBOTTOMLEFT = 16,
+        HTBOTTOMRIGHT = 17
+    };
+    // The edges a border or corner code moves; none for another code.
+    static Qt::Edges SizingEdges(int hit);
 
     // The frame around the client: the borders, the menu bar under the top.
     QMargins FrameMargins() const;
@@ -236,6 +251,8 @@ public:
     QRegion BuildRegion();
 
     int HitTest(const QPoint &point) const;
+    // The border or corner code of a point on a sizeable frame, or 0.
+    int SizingHitTest(const QPoint &point) const;
     TWinSysButton *HitTitleButton(const QPoint &point) const;
     void DoTitleButtonAction(int x, int y);
     void ToggleMaximize();
@@ -263,6 +280,9 @@ public:
     // True while the window follows the mouse after a caption press that the
     // window system would not turn into a move.
     bool Dragging() const { return FDragging; }
+    // The edges the window follows the mouse by, after a press on its
+    // border that the window system would not turn into a resize.
+    Qt::Edges Resizing() const { return FResizeEdges; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -279,6 +299,10 @@ private:
     void ApplyMargins(const QMargins &margins);
     void DropHotObject();
     void StartCaptionMove(const QPoint &global);
+    void StartBorderResize(Qt::Edges edges, const QPoint &global);
+    void ResizeByHand(const QPoint &global);
+    // The resize cursor over a border or corner, the window's own elsewhere.
+    void ShowFrameCursor(int hit);
     // The system menu's share of its events; true when it took the event.
     bool SysMenuEvent(QEvent *event);
 
@@ -306,6 +330,10 @@ private:
     // A caption drag that the window system refused to carry out.
     bool FDragging = false;
     QPoint FDragOffset;
+    // A border drag that the window system refused to carry out.
+    Qt::Edges FResizeEdges;
+    QPoint FResizeStart;
+    QRect FResizeGeometry;
 };
 
 } // namespace skin

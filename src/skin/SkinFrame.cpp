@@ -565,6 +565,8 @@ void TRuzOzodOvez::UnskinFrame()
     DropRegion();
     FreeTitleButtons();
     FDragging = false;
+    FResizeEdges = {};
+    ShowFrameCursor(HTCLIENT);
     FPieces = {};
     SetFrameStyles(true);
     if (!FSaved.Saved || !Handle) {

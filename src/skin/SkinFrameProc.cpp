@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace skin {
 
 // A caption button's action the engine leaves to the window.
@@ -29,11 +31,90 @@ int TRuzOzodOvez::HitTest(const QPoint &point) const
 {
     if (!Handle || Handle->contentsRect().contains(point))
         return HTCLIENT;
+    if (const int border = SizingHitTest(point))
+        return border;
     if (point.y() > BorderTop)
         return HTMENU;
     if (point.y() > 3)
         return HTCAPTION;
     return HTNOWHERE;
+}
+
+int TRuzOzodOvez::SizingHitTest(const QPoint &point) const
+{
+    // The outer pixels of a sizeable frame that is not maximised, with
+    // longer stretches at the corners that move two edges.
+    constexpr int Band = 4, Corner = 16;
+    if (!Handle || !Sizeable || ShowState != 0)
+        return 0;
+    const int x = point.x(), y = point.y(), w = Handle->width(), h = Handle->height();
+    const bool left = x < Band, right = x >= w - Band, top = y < Band, bottom = y >= h - Band;
+    const bool nearLeft = x < Corner, nearRight = x >= w - Corner, nearTop = y < Corner, nearBottom = y >= h - Corner;
+    if ((top && nearLeft) || (left && nearTop))
+        return HTTOPLEFT;
+    if ((top && nearRight) || (right && nearTop))
+        return HTTOPRIGHT;
+    if ((bottom && nearLeft) || (left && nearBottom))
+        return HTBOTTOMLEFT;
+    if ((bottom && nearRight) || (right && nearBottom))
+        return HTBOTTOMRIGHT;
+    return left ? HTLEFT : right ? HTRIGHT : top ? HTTOP : bottom ? HTBOTTOM : 0;
+}
+
+Qt::Edges TRuzOzodOvez::SizingEdges(int hit)
+{
+    switch (hit) {
+    case HTLEFT:
+        return Qt::LeftEdge;
+    case HTRIGHT:
+        return Qt::RightEdge;
+    case HTTOP:
+        return Qt::TopEdge;
+    case HTBOTTOM:
+        return Qt::BottomEdge;
+    case HTTOPLEFT:
+        return Qt::TopEdge | Qt::LeftEdge;
+    case HTTOPRIGHT:
+        return Qt::TopEdge | Qt::RightEdge;
+    case HTBOTTOMLEFT:
+        return Qt::BottomEdge | Qt::LeftEdge;
+    case HTBOTTOMRIGHT:
+        return Qt::BottomEdge | Qt::RightEdge;
+    default:
+        return {};
+    }
+}
+
+void TRuzOzodOvez::ShowFrameCursor(int hit)
+{
+    QWindow *window = Handle ? Handle->windowHandle() : nullptr;
+    if (!window)
+        return;
+    // Set on the native window only: the window's controls keep their own
+    // cursors, and Qt gives each its own back as the mouse enters it.
+    Qt::CursorShape shape = Handle->cursor().shape();
+    switch (hit) {
+    case HTLEFT:
+    case HTRIGHT:
+        shape = Qt::SizeHorCursor;
+        break;
+    case HTTOP:
+    case HTBOTTOM:
+        shape = Qt::SizeVerCursor;
+        break;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+        shape = Qt::SizeFDiagCursor;
+        break;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+        shape = Qt::SizeBDiagCursor;
+        break;
+    default:
+        break;
+    }
+    if (window->cursor().shape() != shape)
+        window->setCursor(shape);
 }
 
 TWinSysButton *TRuzOzodOvez::HitTitleButton(const QPoint &point) const
@@ -176,6 +257,41 @@ void TRuzOzodOvez::StartCaptionMove(const QPoint &global)
     FDragOffset = global - Handle->pos();
 }
 
+void TRuzOzodOvez::StartBorderResize(Qt::Edges edges, const QPoint &global)
+{
+    QWindow *window = Handle->windowHandle();
+    if (window && window->startSystemResize(edges))
+        return;
+    // No window manager to carry the resize out: the edges follow the mouse
+    // until the button comes up.
+    FResizeEdges = edges;
+    FResizeStart = global;
+    FResizeGeometry = Handle->geometry();
+}
+
+void TRuzOzodOvez::ResizeByHand(const QPoint &global)
+{
+    const QPoint d = global - FResizeStart;
+    const QRect g = FResizeGeometry;
+    const QSize least = Handle->minimumSize().expandedTo(QSize(BorderLeft + BorderRight, BorderTop + BorderBottom));
+    const QSize most = Handle->maximumSize();
+    const auto span = [](int size, int change, int low, int high) { return std::clamp(size + change, low, high); };
+    int left = g.left(), top = g.top(), width = g.width(), height = g.height();
+    if (FResizeEdges & Qt::LeftEdge) {
+        width = span(g.width(), -d.x(), least.width(), most.width());
+        left = g.right() + 1 - width;
+    } else if (FResizeEdges & Qt::RightEdge) {
+        width = span(g.width(), d.x(), least.width(), most.width());
+    }
+    if (FResizeEdges & Qt::TopEdge) {
+        height = span(g.height(), -d.y(), least.height(), most.height());
+        top = g.bottom() + 1 - height;
+    } else if (FResizeEdges & Qt::BottomEdge) {
+        height = span(g.height(), d.y(), least.height(), most.height());
+    }
+    Handle->setGeometry(left, top, width, height);
+}
+
 void TRuzOzodOvez::FirstLayout()
 {
     if (State != StateNew)
@@ -243,8 +359,14 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
             Handle->move(mouse->globalPosition().toPoint() - FDragOffset);
             return true;
         }
+        if (FResizeEdges) {
+            ResizeByHand(mouse->globalPosition().toPoint());
+            return true;
+        }
         const QPoint point = mouse->position().toPoint();
-        if (HitTest(point) == HTCLIENT || !Active)
+        const int hit = HitTest(point);
+        ShowFrameCursor(hit);
+        if (hit == HTCLIENT || !Active)
             return false;
         if (TNCObject *element = HitTitleButton(point)) {
             element->MouseOver();
@@ -287,8 +409,10 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
                 ToggleMaximize();
             return true;
         }
+        if (const Qt::Edges edges = SizingEdges(hit))
+            StartBorderResize(edges, global);
         // A maximised window stays where it is.
-        if (hit == HTCAPTION && !(ShowState == 1 && Active))
+        else if (hit == HTCAPTION && !(ShowState == 1 && Active))
             StartCaptionMove(global);
         return true;
     }
@@ -296,8 +420,9 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton)
             return HitTest(mouse->position().toPoint()) != HTCLIENT;
-        if (FDragging) {
+        if (FDragging || FResizeEdges) {
             FDragging = false;
+            FResizeEdges = {};
             return true;
         }
         const QPoint point = mouse->position().toPoint();

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace skin;
@@ -358,6 +359,98 @@ TEST_F(SkinFrame, ADragOnTheCaptionMovesTheWindowUnlessItIsMaximised)
     EXPECT_FALSE(skinner->Dragging());
     Mouse(QEvent::MouseButtonRelease, QPoint(100, 10));
     EXPECT_EQ(form->pos(), maximised);
+}
+
+TEST_F(SkinFrame, TheBordersAndCornersOfASizeableFrameAreItsSizingEdgesAndNoOtherFramesAre)
+{
+    using R = TRuzOzodOvez;
+    struct Case {
+        QPoint at;
+        int sizeable, fixed;
+    };
+    // The window is 212 x 148: borders of 6, a caption of 24, a bottom of 4.
+    const Case cases[] = {
+        {{0, 60}, R::HTLEFT, R::HTMENU},           {{3, 60}, R::HTLEFT, R::HTMENU},
+        {{4, 60}, R::HTMENU, R::HTMENU},           {{211, 60}, R::HTRIGHT, R::HTMENU},
+        {{100, 0}, R::HTTOP, R::HTNOWHERE},        {{100, 3}, R::HTTOP, R::HTNOWHERE},
+        {{100, 4}, R::HTCAPTION, R::HTCAPTION},    {{100, 147}, R::HTBOTTOM, R::HTMENU},
+        {{100, 144}, R::HTBOTTOM, R::HTMENU},      {{1, 1}, R::HTTOPLEFT, R::HTNOWHERE},
+        {{15, 0}, R::HTTOPLEFT, R::HTNOWHERE},     {{0, 15}, R::HTTOPLEFT, R::HTCAPTION},
+        {{16, 0}, R::HTTOP, R::HTNOWHERE},         {{200, 2}, R::HTTOPRIGHT, R::HTNOWHERE},
+        {{211, 10}, R::HTTOPRIGHT, R::HTCAPTION},  {{2, 140}, R::HTBOTTOMLEFT, R::HTMENU},
+        {{210, 146}, R::HTBOTTOMRIGHT, R::HTMENU}, {{100, 60}, R::HTCLIENT, R::HTCLIENT},
+    };
+    for (const bool fixed : {false, true}) {
+        Skin({200, 120}, fixed);
+        ASSERT_EQ(form->size(), QSize(212, 148));
+        for (const Case &c : cases)
+            EXPECT_EQ(skinner->HitTest(c.at), fixed ? c.fixed : c.sizeable)
+                << (fixed ? "fixed " : "sizeable ") << c.at.x() << "," << c.at.y();
+        form.reset();
+        FreeSkinManager();
+    }
+    // Maximised, a window has no edges to size.
+    Skin({200, 120}, false);
+    form->showMaximized();
+    ASSERT_TRUE(WaitFor([&] { return skinner->ShowState == 1; }));
+    EXPECT_EQ(skinner->HitTest({0, 60}), TRuzOzodOvez::HTMENU);
+    EXPECT_EQ(skinner->HitTest({100, 0}), TRuzOzodOvez::HTNOWHERE);
+}
+
+TEST_F(SkinFrame, TheMouseOverASizingEdgeShowsItsResizeCursorAndTheWindowsOwnElsewhere)
+{
+    Skin({200, 120}, false);
+    const struct {
+        QPoint at;
+        Qt::CursorShape shape;
+    } path[] = {
+        {{0, 60}, Qt::SizeHorCursor},  {{100, 10}, Qt::ArrowCursor},      {{100, 147}, Qt::SizeVerCursor},
+        {{1, 1}, Qt::SizeFDiagCursor}, {{211, 146}, Qt::SizeFDiagCursor}, {{211, 1}, Qt::SizeBDiagCursor},
+        {{100, 60}, Qt::ArrowCursor},
+    };
+    for (const auto &step : path) {
+        Mouse(QEvent::MouseMove, step.at);
+        EXPECT_EQ(form->windowHandle()->cursor().shape(), step.shape) << step.at.x() << "," << step.at.y();
+    }
+    EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor) << "the window's own cursor, which its controls inherit";
+    // Unskinned, the window's own cursor.
+    Mouse(QEvent::MouseMove, {0, 60});
+    data->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return Manager().SkinnedForms.isEmpty(); }));
+    EXPECT_EQ(form->windowHandle()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(SkinFrame, ADragOnABorderOrCornerResizesTheWindowWithinItsLimits)
+{
+    Skin({200, 120}, false);
+    form->setMinimumSize(100, 90);
+    QWindow *window = form->windowHandle();
+    const auto drag = [&](QPoint from, QPoint by) {
+        // The mouse stays where it went while the window moves under it.
+        const QPoint to = window->mapToGlobal(from + by);
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(window, from + by);
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, window->mapFromGlobal(to));
+    };
+    const QRect start = form->geometry();
+    drag({211, 147}, {30, 20});
+    EXPECT_EQ(form->geometry(), start.adjusted(0, 0, 30, 20)) << "the bottom right corner";
+    EXPECT_FALSE(skinner->Resizing());
+    EXPECT_EQ(form->contentsRect().size(), QSize(230, 140)) << "the client grows with it";
+
+    const QRect wider = form->geometry();
+    drag({0, 80}, {10, 0});
+    EXPECT_EQ(form->geometry(), wider.adjusted(10, 0, 0, 0)) << "the left border, its right edge kept";
+
+    const QRect before = form->geometry();
+    drag({1, 1}, {400, 400});
+    EXPECT_EQ(form->size(), QSize(100, 90)) << "never below the window's least size";
+    EXPECT_EQ(form->geometry().bottomRight(), before.bottomRight());
+
+    // A press on the caption still moves the window, never sizes it.
+    const QSize size = form->size();
+    drag({50, 10}, {5, 5});
+    EXPECT_EQ(form->size(), size);
 }
 
 TEST_F(SkinFrame, ADoubleClickOnTheCaptionMaximisesAndRestores)
