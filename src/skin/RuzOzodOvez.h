@@ -300,6 +300,9 @@ private:
     void DropHotObject();
     void StartCaptionMove(const QPoint &global);
     void StartBorderResize(Qt::Edges edges, const QPoint &global);
+    // A window maximised takes the screen's room, and its own place back
+    // when it is restored.
+    void FollowMaximise(Qt::WindowStates old);
     void ResizeByHand(const QPoint &global);
     // The resize cursor over a border or corner, the window's own elsewhere.
     void ShowFrameCursor(int hit);
@@ -334,6 +337,9 @@ private:
     Qt::Edges FResizeEdges;
     QPoint FResizeStart;
     QRect FResizeGeometry;
+    // Where the window was before it was maximised.
+    QRect FNormalGeometry;
+    bool FFollowingMaximise = false;
 };
 
 } // namespace skin

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -292,6 +293,36 @@ void TRuzOzodOvez::ResizeByHand(const QPoint &global)
     Handle->setGeometry(left, top, width, height);
 }
 
+void TRuzOzodOvez::FollowMaximise(Qt::WindowStates old)
+{
+    // The frame is ours, and so is its maximised size: the screen's room.
+    // A window manager gives the same room; without one the window would
+    // stay as it was.
+    if (FFollowingMaximise)
+        return;
+    const Qt::WindowStates now = Handle->windowState();
+    const bool maximised = (now & Qt::WindowMaximized) && !(now & Qt::WindowMinimized);
+    if (maximised && !(old & Qt::WindowMaximized)) {
+        if (!(old & Qt::WindowMinimized))
+            FNormalGeometry = Handle->geometry();
+        const QScreen *screen = Handle->screen();
+        if (!screen || Handle->geometry() == screen->availableGeometry())
+            return;
+        // Qt takes a new geometry for the end of the maximised state: the
+        // state is given again once the window has its room.
+        FFollowingMaximise = true;
+        Handle->setGeometry(screen->availableGeometry());
+        Handle->setWindowState(now);
+        FFollowingMaximise = false;
+    } else if (!(now & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) &&
+               FNormalGeometry.isValid()) {
+        // Back to normal: its own place and size again.
+        if (Handle->geometry() != FNormalGeometry)
+            Handle->setGeometry(FNormalGeometry);
+        FNormalGeometry = QRect();
+    }
+}
+
 void TRuzOzodOvez::FirstLayout()
 {
     if (State != StateNew)
@@ -336,6 +367,9 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
             UpdateRegion();
         return false;
     case QEvent::WindowStateChange:
+        FollowMaximise(static_cast<QWindowStateChangeEvent *>(event)->oldState());
+        RedrawFrame();
+        return false;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
     case QEvent::WindowTitleChange:

@@ -4,111 +4,14 @@
 // as on a window's frame.
 #include "FrameSkin.h"
 #include "skin/BitmapHelpers.h"
-#include "skin/RadEzarArov.h"
-#include "skin/SkinManage.h"
 #include "skin/SkinMessages.h"
 
 #include <QDialog>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QTest>
-#include <QWindow>
-#include <gtest/gtest.h>
 
 using namespace skin;
 using namespace skintest;
 
 namespace {
-
-constexpr Qt::WindowFlags FullFrame = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                      Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
-
-class SkinFrame : public FreshManager {
-protected:
-    void TearDown() override
-    {
-        form.reset();
-        FreshManager::TearDown();
-    }
-
-    // Shows a form of the given client size (or the window given) with the
-    // frame skin switched on, and waits for its first layout.
-    void Skin(QSize client, bool fixed, bool round = true, Qt::WindowFlags flags = FullFrame,
-              std::unique_ptr<QWidget> window = {})
-    {
-        form = window ? std::move(window) : std::make_unique<TTestForm>();
-        form->setWindowFlags(flags);
-        form->setWindowTitle("Frame");
-        QPixmap icon(16, 16);
-        icon.fill(Qt::darkGreen);
-        form->setWindowIcon(QIcon(icon));
-        if (fixed)
-            form->setFixedSize(client);
-        else
-            form->resize(client);
-        form->move(40, 30);
-        // A control placed by hand, as the program's dialogs place theirs.
-        placed = new QWidget(form.get());
-        placed->setGeometry(10, 10, 20, 20);
-        data = StoredComponent(form.get(), TSkinData::sfMainform, true, FramePackage(round));
-        ASSERT_TRUE(ShowActive(form.get()));
-        skinner = Manager().FindSkinner(form.get());
-        ASSERT_NE(skinner, nullptr);
-        ASSERT_TRUE(WaitFor([&] { return skinner->State == TRuzOzodOvez::StateSkinned && skinner->FirstLayoutSeen; }));
-        ASSERT_TRUE(WaitFor([&] { return form->isActiveWindow(); }));
-    }
-
-    // The mouse as the window sees it, at a point of the window.
-    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton)
-    {
-        const Qt::MouseButtons held =
-            type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Qt::MouseButtons() : button;
-        QMouseEvent event(type, at, form->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button,
-                          type == QEvent::MouseMove ? FHeld : held, Qt::NoModifier);
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
-            FHeld = button;
-        else if (type == QEvent::MouseButtonRelease)
-            FHeld = Qt::NoButton;
-        QCoreApplication::sendEvent(form.get(), &event);
-    }
-    void Click(QPoint at)
-    {
-        Mouse(QEvent::MouseButtonPress, at);
-        Mouse(QEvent::MouseButtonRelease, at);
-    }
-    // A click as the window system delivers it: to the window's native
-    // window, from where Qt hands it to an open popup that holds the mouse.
-    void SystemClick(QPoint at, Qt::MouseButton button = Qt::LeftButton)
-    {
-        QTest::mouseClick(form->windowHandle(), button, Qt::NoModifier, at);
-    }
-    // A click at a point of the window while a menu is open: the menu has
-    // the mouse, so the click reaches the menu's window.
-    void MenuClick(QMenu *menu, QPoint at)
-    {
-        QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, Qt::NoModifier,
-                          menu->mapFromGlobal(form->mapToGlobal(at)));
-    }
-
-    TWinSysButton *Button(const char *name) const
-    {
-        for (const auto &button : skinner->SysButtons)
-            if (button->Element->Name == QLatin1String(name))
-                return button.get();
-        return nullptr;
-    }
-    QPoint Centre(const char *name) const { return Button(name)->Rect.center(); }
-    QImage Shot() const { return form->grab().toImage(); }
-    QChar LetterAt(const char *name) const { return LetterOf(Shot().pixel(Centre(name))); }
-
-    std::unique_ptr<QWidget> form;
-    TSkinData *data = nullptr;
-    TRuzOzodOvez *skinner = nullptr;
-    QWidget *placed = nullptr;
-
-private:
-    Qt::MouseButtons FHeld;
-};
 
 TEST_F(SkinFrame, TheWindowLosesItsSystemFrameAndCarriesTheBordersAroundAClientOfItsOldSize)
 {
