@@ -187,7 +187,8 @@ void TMenuBtn::PaintOn(QPainter &painter, const QImage &background, const QRect 
         painter.drawRect(Rect.adjusted(0, 0, -1, -1));
     }
     painter.setFont(MenuBarFont());
-    painter.setPen(ResolveColor(Enabled ? skin.MenuBarTextColor : skin.ButtonShadowColor));
+    painter.setPen(Enabled ? ResolveColor(skin.MenuBarTextColor)
+                           : DisabledTextColour(skin, skin.MenuBarTextColor, skin.MenubarColor));
     DrawCentredCaption(painter, Rect, Caption);
 }
 
@@ -415,7 +416,8 @@ void TWinSkinMenu::PaintBar(QPainter &painter, const QRect &barRect)
         int width = CaptionWidth(metrics, button->Caption);
         if (width > 0)
             width += 10;
-        p.setPen(ResolveColor(button->Enabled ? skin.MenuBarTextColor : skin.ButtonShadowColor));
+        p.setPen(button->Enabled ? ResolveColor(skin.MenuBarTextColor)
+                                 : DisabledTextColour(skin, skin.MenuBarTextColor, skin.MenubarColor));
         const QRect r = rtl ? WinRect(x - width, 0, x, h - 1) : WinRect(x, 0, x + width, h - 1);
         if (width > 0)
             DrawCentredCaption(p, r, button->Caption);

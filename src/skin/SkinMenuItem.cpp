@@ -32,6 +32,10 @@ constexpr int ShortcutGap = 10;
 constexpr int EtchDepth = 4;
 constexpr int CheckMarkRoom = 15;
 constexpr int SeparatorHeight = 8;
+// A submenu's arrow: a solid triangle this many columns deep, its point this
+// far in from the item's far side.
+constexpr int ArrowDepth = 4;
+constexpr int ArrowInset = 4;
 
 QMargins MarginsOf(const TDataSkinObject &e)
 {
@@ -102,6 +106,7 @@ TSkinMenuItem ItemFromOption(const QStyleOptionMenuItem &option, QMenu *menu)
     item.Enabled = option.state & QStyle::State_Enabled;
     item.Checked = option.checkType != QStyleOptionMenuItem::NotCheckable && option.checked;
     item.Default = option.menuItemType == QStyleOptionMenuItem::DefaultItem;
+    item.HasSubMenu = option.menuItemType == QStyleOptionMenuItem::SubMenu;
     item.Icon = option.icon;
     item.HasImageList = option.maxIconWidth > 0 && MenuHasImages(menu);
     item.ParentMenu = menu;
@@ -131,6 +136,7 @@ TSkinMenuItem TSkinMenuItem::FromAction(QAction *action, QMenu *menu)
     item.Checked = action->isCheckable() && action->isChecked();
     item.Enabled = action->isEnabled();
     item.Default = menu && menu->defaultAction() == action;
+    item.HasSubMenu = action->menu() != nullptr;
     item.Icon = action->icon();
     item.HasImageList = MenuHasImages(menu);
     return item;
@@ -623,6 +629,53 @@ void TSkinMenuStyle::DrawMenuItemContent(const TSkinMenuItem &item, QPainter &ca
             DrawMenuText(item, canvas, item.ShortCut, k, selected, 0);
         }
     }
+    if (item.HasSubMenu && !separator)
+        DrawSubMenuArrow(item, canvas, rect, selected, mirrored);
+}
+
+void TSkinMenuStyle::DrawSubMenuArrow(const TSkinMenuItem &item, QPainter &canvas, const QRect &rect, bool selected,
+                                      bool mirrored) const
+{
+    const QColor colour = MenuTextColour(item, selected);
+    if (!colour.isValid())
+        return;
+    canvas.save();
+    canvas.setPen(colour);
+    const int middle = rect.top() + rect.height() / 2;
+    const int point = mirrored ? rect.left() + ArrowInset : rect.left() + rect.width() - 1 - ArrowInset;
+    // Column by column from the point back: one pixel, then two more each.
+    for (int i = 0; i < ArrowDepth; ++i) {
+        const int x = mirrored ? point + i : point - i;
+        canvas.drawLine(x, middle - i, x, middle + i);
+    }
+    canvas.restore();
+}
+
+QColor TSkinMenuStyle::MenuTextColour(const TSkinMenuItem &item, bool selected) const
+{
+    const TSkinData *skinData = SkinData();
+    return skinData ? skin::MenuTextColour(skinData->Skin, item.Enabled, selected) : QColor();
+}
+
+QColor MenuTextColour(const TSkin &skin, bool enabled, bool selected)
+{
+    if (!enabled)
+        return DisabledTextColour(skin, skin.MenuTextColor, skin.MenuColor);
+    return ResolveColor(selected ? skin.HilightTextColor : skin.MenuTextColor);
+}
+
+QColor DisabledTextColour(const TSkin &skin, TColor text, TColor background)
+{
+    // Less apart in brightness than this, a text is lost on its background.
+    constexpr int LeastContrast = 48;
+    const QColor shadow =
+        ResolveColor(skin.ButtonShadowColor == text ? SystemColor(COLOR_BTNSHADOW) : skin.ButtonShadowColor);
+    const QColor under = ResolveColor(background);
+    const QColor enabled = ResolveColor(text);
+    if (!under.isValid() || !enabled.isValid() || std::abs(qGray(shadow.rgb()) - qGray(under.rgb())) >= LeastContrast)
+        return shadow;
+    return QColor((enabled.red() + under.red()) / 2, (enabled.green() + under.green()) / 2,
+                  (enabled.blue() + under.blue()) / 2);
 }
 
 void TSkinMenuStyle::DrawMenuText(const TSkinMenuItem &item, QPainter &canvas, const QString &text, QRect &rect,
@@ -643,14 +696,7 @@ void TSkinMenuStyle::DrawMenuText(const TSkinMenuItem &item, QPainter &canvas, c
     QFont font = canvas.font();
     font.setBold(item.Default);
     canvas.setFont(font);
-    QColor colour;
-    if (!item.Enabled)
-        colour = skinData->Skin.ButtonShadowColor == skinData->Skin.MenuTextColor
-                     ? ResolveColor(SystemColor(COLOR_BTNSHADOW))
-                     : ResolveColor(skinData->Skin.ButtonShadowColor);
-    else
-        colour = ResolveColor(selected ? skinData->Skin.HilightTextColor : skinData->Skin.MenuTextColor);
-    canvas.setPen(colour);
+    canvas.setPen(MenuTextColour(item, selected));
     SkinDrawText(canvas, shown, rect, flags);
 }
 

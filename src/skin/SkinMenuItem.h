@@ -8,6 +8,8 @@
 // own menus is drawn with the skin's MenuItem face over the popup's
 // background picture; an item known only by its menu (a context menu Qt
 // makes on the fly) is drawn the same way from what the menu tells of it.
+#include "skin/SkinColor.h"
+
 #include <QHash>
 #include <QIcon>
 #include <QPointer>
@@ -22,6 +24,7 @@ class QToolBar;
 namespace skin {
 
 class TRuzOzodOvez;
+class TSkin;
 class TSkinData;
 
 // A menu item as the painters read it: from one of the form's actions, or
@@ -32,6 +35,7 @@ struct TSkinMenuItem {
     bool Checked = false;
     bool Enabled = true;
     bool Default = false;
+    bool HasSubMenu = false;     // it opens a menu of its own
     QIcon Icon;                  // its image, when it has one
     bool HasImageList = false;   // its menu shows images
     QMenu *ParentMenu = nullptr; // the menu it is an item of
@@ -85,6 +89,12 @@ public:
     void DrawMenuItemContent(const TSkinMenuItem &item, QPainter &canvas, bool selected, const QRect &rect) const;
     void DrawMenuText(const TSkinMenuItem &item, QPainter &canvas, const QString &text, QRect &rect, bool selected,
                       unsigned flags) const;
+    // The arrow of an item that opens a menu, in the room after its shortcut
+    // (before it in a right-to-left menu).
+    void DrawSubMenuArrow(const TSkinMenuItem &item, QPainter &canvas, const QRect &rect, bool selected,
+                          bool mirrored) const;
+    // The colour of an item's caption, shortcut and arrow.
+    QColor MenuTextColour(const TSkinMenuItem &item, bool selected) const;
     // The skin's button face under a tool bar's button; the button's own
     // icon and text are drawn over it. False when the skin gives none.
     bool PaintToolButton(const QToolBar *toolBar, QPainter &canvas, const QRect &bounds, bool down, bool hot,
@@ -121,5 +131,15 @@ private:
 // A check mark of our own, black on transparent, drawn in the pen's colour
 // by the painters.
 QImage CheckMarkImage();
+
+// The colour of a menu item's text in the skin: the menu's text colour, the
+// highlighted text's when selected, and for a disabled item the one
+// DisabledTextColour gives over the menu's colour.
+QColor MenuTextColour(const TSkin &skin, bool enabled, bool selected);
+// The colour of a disabled text over a background of the skin: the skin's
+// shadow colour, or the desktop's shadow when the skin's is the enabled
+// text's colour; and when that would hardly show on the background, the
+// enabled text dimmed halfway to the background, so it is still read.
+QColor DisabledTextColour(const TSkin &skin, TColor text, TColor background);
 
 } // namespace skin

@@ -3,17 +3,35 @@
 #include "skin/RadEzarArov.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinManage.h"
+#include "skin/SkinMenuItem.h"
 #include "skin/SkinMessages.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 
 namespace skin {
 
 namespace {
 
 QPointer<TWinSkinPopMenu> CurrentPopup;
+
+// The colours the application's style draws a menu's items in, over the
+// skin's menu background: the skin's, as its own item painters use them.
+QPalette SkinMenuPalette(QPalette palette, const TSkin &skin)
+{
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor text = MenuTextColour(skin, group != QPalette::Disabled, false);
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            palette.setColor(group, role, text);
+        palette.setColor(group, QPalette::Highlight, ResolveColor(skin.HilightColor));
+        palette.setColor(group, QPalette::HighlightedText, MenuTextColour(skin, true, true));
+    }
+    // An etched disabled text would show its light copy on the dark panel.
+    palette.setColor(QPalette::Disabled, QPalette::Light, Qt::transparent);
+    return palette;
+}
 
 // The style a skinned menu gets when nobody gave it ours: the application's
 // own, but without the panel and frame the popup skinner paints.
@@ -31,6 +49,13 @@ public:
     {
         if (element == CE_MenuEmptyArea && TWinSkinPopMenu::PaintsPanel(widget))
             return;
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (const TSkin *skin = TWinSkinPopMenu::PanelSkin(widget); item && skin) {
+            QStyleOptionMenuItem readable(*item);
+            readable.palette = SkinMenuPalette(item->palette, *skin);
+            QProxyStyle::drawControl(element, &readable, painter, widget);
+            return;
+        }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
     int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
@@ -60,24 +85,31 @@ void TWinSkinPopMenu::SetCurrent(TWinSkinPopMenu *popup)
     CurrentPopup = popup;
 }
 
-bool TWinSkinPopMenu::PaintsPanel(const QWidget *menuWindow)
+const TWinSkinPopMenu *TWinSkinPopMenu::Find(const QWidget *menuWindow)
 {
     if (!menuWindow || !SkinManager || !SkinManager->SkinningOn)
-        return false;
+        return nullptr;
     for (const QPointer<TWinSkinPopMenu> &popup : std::as_const(SkinManager->PopupMenus))
         if (popup && popup->MenuWindow == menuWindow)
-            return popup->FPainting;
-    return false;
+            return popup;
+    return nullptr;
+}
+
+bool TWinSkinPopMenu::PaintsPanel(const QWidget *menuWindow)
+{
+    const TWinSkinPopMenu *popup = Find(menuWindow);
+    return popup && popup->FPainting;
 }
 
 bool TWinSkinPopMenu::SkinsPanel(const QWidget *menuWindow)
 {
-    if (!menuWindow || !SkinManager || !SkinManager->SkinningOn)
-        return false;
-    for (const QPointer<TWinSkinPopMenu> &popup : std::as_const(SkinManager->PopupMenus))
-        if (popup && popup->MenuWindow == menuWindow)
-            return popup->Ready();
-    return false;
+    return PanelSkin(menuWindow) != nullptr;
+}
+
+const TSkin *TWinSkinPopMenu::PanelSkin(const QWidget *menuWindow)
+{
+    const TWinSkinPopMenu *popup = Find(menuWindow);
+    return popup && popup->Ready() ? &popup->SkinData->Skin : nullptr;
 }
 
 void TWinSkinPopMenu::Attach(QWidget *menuWindow, TSkinData *skinData, const QObject *menuKey)

@@ -13,6 +13,7 @@
 
 namespace skin {
 
+class TSkin;
 class TSkinData;
 
 class TWinSkinPopMenu : public QObject {
@@ -40,6 +41,8 @@ public:
     static bool PaintsPanel(const QWidget *menuWindow);
     // True when a popup skinner has a background for this menu window.
     static bool SkinsPanel(const QWidget *menuWindow);
+    // The skin that paints this menu window's background, or none.
+    static const TSkin *PanelSkin(const QWidget *menuWindow);
 
     QPointer<QWidget> MenuWindow;
     QPointer<TSkinData> SkinData;
@@ -52,6 +55,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The popup skinner of this menu window while skinning is on, or none.
+    static const TWinSkinPopMenu *Find(const QWidget *menuWindow);
     bool Ready() const;
     void Paint(QEvent *event);
 

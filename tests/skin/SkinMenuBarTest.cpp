@@ -159,6 +159,18 @@ TEST_F(MenuBar, PaintsTheActiveOrInactiveFrameTheCaptionsAndTheHotButton)
     EXPECT_EQ(inactive.pixel(inactive.width() - 4, 2) & 0xFFFFFF, BarInactive & 0xFFFFFF);
 }
 
+TEST_F(MenuBar, ADisabledButtonWhoseShadowIsLostOnTheBarShowsItsTextDimmed)
+{
+    // The bar's colour is 60 60 60, its text 250 240 200.
+    SkinIt(false, {.menuBar = false, .buttonShadow = "62 62 62"});
+    form->Edit->menuAction()->setEnabled(false);
+    ASSERT_TRUE(WaitFor([&] { return Button("&Edit") && !Button("&Edit")->Enabled; }));
+    const QImage image = Layout();
+    const QRect edit = Button("&Edit")->Rect;
+    EXPECT_TRUE(HasColour(image, qRgb(155, 150, 130), edit));
+    EXPECT_FALSE(HasColour(image, qRgb(62, 62, 62), edit));
+}
+
 TEST_F(MenuBar, WithoutAPictureTheBarIsFilledWithTheMenuBarColour)
 {
     SkinIt(false, {.menuBar = false});

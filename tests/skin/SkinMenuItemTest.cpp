@@ -170,27 +170,39 @@ TEST_P(CheckMark, SitsCentredInTheGlyphBoxOnePixelRightAndDownAfterTheSkinsMargi
 INSTANTIATE_TEST_SUITE_P(Margins, CheckMark, testing::Values(0, 20));
 
 struct DisabledCase {
+    const char *name;
     QByteArray buttonShadow;
     QByteArray menuText;
-    bool systemShadow; // drawn in the system's shadow colour instead
+    std::function<QRgb()> expected;
 };
+
+void PrintTo(const DisabledCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class DisabledItem : public MenuItems, public testing::WithParamInterface<DisabledCase> {};
 
-TEST_P(DisabledItem, IsDrawnInTheShadowColourThatStandsOutFromTheText)
+TEST_P(DisabledItem, IsDrawnInTheShadowColourThatStandsOutFromTheTextAndTheMenu)
 {
     const DisabledCase &c = GetParam();
     Use({.buttonShadow = c.buttonShadow, .menuText = c.menuText});
     const QImage picture = Drawn(Item("Disabled", false), {160, 22});
-    const QRgb expected = c.systemShadow ? SystemRgb(COLOR_BTNSHADOW) : ShadowRgb;
+    const QRgb expected = c.expected();
     ASSERT_NE(expected & 0xFFFFFF, MenuTextRgb & 0xFFFFFF);
     EXPECT_TRUE(HasColour(picture, expected));
     EXPECT_FALSE(HasColour(picture, MenuTextRgb));
 }
 
 INSTANTIATE_TEST_SUITE_P(Skins, DisabledItem,
-                         testing::Values(DisabledCase{"128 128 128", "230 230 230", false},
-                                         DisabledCase{"230 230 230", "230 230 230", true}));
+                         testing::Values(DisabledCase{"TheSkinsShadow", "128 128 128", "230 230 230",
+                                                      [] { return ShadowRgb; }},
+                                         DisabledCase{"TheDesktopsShadowWhenTheSkinsIsTheText", "230 230 230",
+                                                      "230 230 230", [] { return SystemRgb(COLOR_BTNSHADOW); }},
+                                         // The menu's colour is 10 60 110: the text dimmed halfway to it.
+                                         DisabledCase{"TheTextDimmedWhenTheShadowIsLostOnTheMenu", "14 62 108",
+                                                      "230 230 230", [] { return qRgb(120, 145, 170); }}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // The right-most column holding a pixel of the colour, or -1.
 int RightmostOf(const QImage &image, QRgb colour)
@@ -277,6 +289,53 @@ TEST_F(MenuItems, ARightToLeftMenuPutsTheGlyphOnTheRight)
     EXPECT_TRUE(HasColour(picture, SystemRgb(COLOR_BTNTEXT), QRect(160 - 18, 0, 18, 22)));
     EXPECT_FALSE(HasColour(picture, SystemRgb(COLOR_BTNTEXT), QRect(0, 0, 20, 22)));
 }
+
+struct ArrowCase {
+    const char *name;
+    bool selected;
+    bool rtl;
+    bool enabled;
+    QRgb colour;
+};
+
+void PrintTo(const ArrowCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SubMenuArrow : public MenuItems, public testing::WithParamInterface<ArrowCase> {};
+
+TEST_P(SubMenuArrow, PointsOutOfTheItemAtItsFarSideInTheCaptionsColour)
+{
+    const ArrowCase &c = GetParam();
+    Use();
+    QMenu menu;
+    menu.setLayoutDirection(c.rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    TSkinMenuItem item = Item("More", c.enabled);
+    item.ParentMenu = &menu;
+    const int w = 160, h = 22;
+    const QRect farSide = c.rtl ? QRect(0, 0, 10, h) : QRect(w - 10, 0, 10, h);
+    EXPECT_FALSE(HasColour(Drawn(item, {w, h}, c.selected), c.colour, farSide));
+
+    item.HasSubMenu = true;
+    const QImage picture = Drawn(item, {w, h}, c.selected);
+    // A solid triangle of 1 + 3 + 5 + 7 pixels, its point on the middle row,
+    // four pixels in from the side.
+    EXPECT_EQ(CountOf(picture.copy(farSide), c.colour), 16);
+    const int point = c.rtl ? 4 : w - 1 - 4;
+    EXPECT_EQ(picture.pixel(point, h / 2) & 0xFFFFFF, c.colour & 0xFFFFFF);
+    EXPECT_NE(picture.pixel(point, h / 2 - 1) & 0xFFFFFF, c.colour & 0xFFFFFF);
+    const int base = c.rtl ? point + 3 : point - 3;
+    EXPECT_EQ(picture.pixel(base, h / 2 - 3) & 0xFFFFFF, c.colour & 0xFFFFFF);
+    EXPECT_EQ(picture.pixel(base, h / 2 + 3) & 0xFFFFFF, c.colour & 0xFFFFFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SubMenuArrow,
+                         testing::Values(ArrowCase{"Plain", false, false, true, MenuTextRgb},
+                                         ArrowCase{"Selected", true, false, true, HilightTextRgb},
+                                         ArrowCase{"RightToLeft", false, true, true, MenuTextRgb},
+                                         ArrowCase{"Disabled", false, false, false, ShadowRgb}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(MenuItems, AToolButtonGetsAFaceOnlyWhenPressedHotOrDefault)
 {
@@ -387,6 +446,61 @@ TEST_F(SkinnedPopups, AFormsPopupMenuShowsTheBackgroundFrameAndItemFaces)
     EXPECT_TRUE(HasColour(picture, PopupMiddle, separator) || HasColour(picture, ItemSeparator, separator));
     EXPECT_FALSE(HasColour(picture, ItemNormal, separator));
 }
+
+TEST_F(SkinnedPopups, AnItemThatOpensAMenuShowsItsArrowInTheFormsMenusAndInMenusMadeLater)
+{
+    const auto withSubmenu = [](QMenu *menu) {
+        menu->addAction("Insert a chord");
+        menu->addMenu("Markers")->addAction("End of pattern");
+        return menu->actions().last();
+    };
+    QMenu own(&form);
+    QAction *ownMarkers = withSubmenu(&own);
+    SkinForm();
+    std::unique_ptr<QMenu> later(new QMenu(&form));
+    QAction *laterMarkers = withSubmenu(later.get());
+    for (auto [menu, markers, kind] : {std::tuple{&own, ownMarkers, TMenuItemKind::PopupMenu},
+                                       std::tuple{later.get(), laterMarkers, TMenuItemKind::Handle}}) {
+        const QImage picture = Opened(*menu);
+        EXPECT_EQ(skinner->MenuStyle->KindOf(menu), kind);
+        const QRect item = menu->actionGeometry(markers);
+        const QRect first = menu->actionGeometry(menu->actions().first());
+        const auto farSide = [](const QRect &r) { return QRect(r.right() - 9, r.top(), 10, r.height()); };
+        EXPECT_TRUE(HasColour(picture, MenuTextRgb, farSide(item)));
+        EXPECT_FALSE(HasColour(picture, MenuTextRgb, farSide(first)));
+        menu->close();
+    }
+}
+
+class OwnerlessPopup : public SkinnedPopups, public testing::WithParamInterface<bool> {};
+
+TEST_P(OwnerlessPopup, DrawsItsItemsInTheSkinsMenuColoursWhereTheSkinPaintsItsPanel)
+{
+    const bool panel = GetParam();
+    SkinForm({.menuBackground = panel});
+    // Made by nobody the skin knows, while the window is skinned.
+    QMenu menu;
+    menu.addAction("Insert a chord");
+    menu.addAction("Clear")->setEnabled(false);
+    menu.addAction("Paste");
+    const QImage picture = Opened(menu);
+    ASSERT_EQ(Manager().PopupMenus.size(), 1);
+    EXPECT_FALSE(skinner->MenuStyle->IsOwnerDrawn(&menu));
+    const QRect first = menu.actionGeometry(menu.actions().at(0));
+    const QRect disabled = menu.actionGeometry(menu.actions().at(1));
+    EXPECT_EQ(HasColour(picture, PopupEdge, QRect(0, 0, 2, 2)), panel);
+    EXPECT_EQ(HasColour(picture, MenuTextRgb, first), panel);
+    EXPECT_EQ(HasColour(picture, ShadowRgb, disabled), panel);
+    // The selected item: the skin's highlight behind the highlighted text.
+    menu.setActiveAction(menu.actions().at(2));
+    const QImage selected = menu.grab().toImage();
+    const QRect third = menu.actionGeometry(menu.actions().at(2));
+    EXPECT_EQ(HasColour(selected, HilightTextRgb, third), panel);
+    EXPECT_EQ(HasColour(selected, qRgb(0, 0, 128), third), panel);
+    menu.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(SkinPanel, OwnerlessPopup, testing::Bool());
 
 TEST_F(SkinnedPopups, AMenuTaggedWithTheDisableTagIsLeftToTheStyle)
 {
