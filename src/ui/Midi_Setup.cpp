@@ -278,6 +278,8 @@ using model::LastSpeed;
 constexpr int DesignedSpeed = 150;
 constexpr int SpeedLargeStep = 50;
 constexpr int ProgramChange = 0xC0;
+constexpr int NoteOffKind = 0x80;
+constexpr int NoteOnKind = 0x90;
 constexpr int DeviceItemHeight = 16;
 
 // The help file's sections on the dialog: the whole dialog and its "Program"
@@ -760,40 +762,44 @@ void TFrmMidiSetup::Midi_IF_InputMidiInput(TMidiInput *sender)
         const std::unique_ptr<TMyMidiEvent> event = sender->ReadEvent();
         if (!event)
             return;
-        // MIDI thru: every event goes out again, whatever its kind.
-        if (Midi_IF_Output->DeviceHandle())
-            Midi_IF_Output->SendEvent(*event);
-        // Only note-ons are notes; a keyboard releases a key with velocity 0,
-        // and a note-off is echoed only.
-        if (event->StatusByte < 0x90 || event->StatusByte > 0x9F)
-            continue;
-        const int note = event->DataByte1;
-        const bool pressed = event->DataByte2 > 0;
-        const int pc = note % 12;
-        const int octave = note / 12;
-        // Beyond the window's four octaves: the events still waiting are
-        // handled at the next notice, as one notice comes per event.
-        if (octave < 2 || octave > 5)
-            return;
-        TKeyEntry &key = AnalyserKeys[(octave - 2) * 12 + pc];
-        if (!key.Key)
-            continue;
-        if (pressed) {
-            ShowAnalyserKey(key.Key, TFormAnalyse::PressedKeyColor);
-            key.Pressed = true;
-            CountHeldKey(pc);
-        } else {
-            // The key's own released colour, white or black, under letter and
-            // solfège names alike (judging by the length of the note's name
-            // would turn every key black under solfège names).
-            ShowAnalyserKey(key.Key, key.Key->OnClickUnselectColor());
-            key.Pressed = false;
-            UncountHeldKey(pc);
-        }
-        FormAnalyse->LedIn->setBrushColor(TFormAnalyse::LampLitColor);
-        FormAnalyse->EnableTimer1();
-        FormAnalyse->RecogniseChord();
+        HandleInputEvent(*event);
     }
+}
+
+void TFrmMidiSetup::HandleInputEvent(const TMyMidiEvent &event)
+{
+    // MIDI thru: every event goes out again, whatever its kind.
+    if (Midi_IF_Output->DeviceHandle())
+        Midi_IF_Output->SendEvent(event);
+    // Keyboards let a key go with a note-off, or with a note-on of velocity 0.
+    const int kind = event.StatusByte & 0xF0;
+    if (kind != NoteOnKind && kind != NoteOffKind)
+        return;
+    const int note = event.DataByte1;
+    const bool pressed = kind == NoteOnKind && event.DataByte2 > 0;
+    const int pc = note % 12;
+    const int octave = note / 12;
+    // Beyond the window's four octaves.
+    if (octave < 2 || octave > 5)
+        return;
+    TKeyEntry &key = AnalyserKeys[(octave - 2) * 12 + pc];
+    if (!key.Key)
+        return;
+    if (pressed) {
+        ShowAnalyserKey(key.Key, TFormAnalyse::PressedKeyColor);
+        key.Pressed = true;
+        CountHeldKey(pc);
+    } else {
+        // The key's own released colour, white or black, under letter and
+        // solfège names alike (judging by the length of the note's name
+        // would turn every key black under solfège names).
+        ShowAnalyserKey(key.Key, key.Key->OnClickUnselectColor());
+        key.Pressed = false;
+        UncountHeldKey(pc);
+    }
+    FormAnalyse->LedIn->setBrushColor(TFormAnalyse::LampLitColor);
+    FormAnalyse->EnableTimer1();
+    FormAnalyse->RecogniseChord();
 }
 
 // ---------------------------------------------------------------------------

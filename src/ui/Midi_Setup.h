@@ -23,6 +23,7 @@ class TFormMain;
 class TImgSwitch;
 class TMidiInput;
 class TMidiOutput;
+class TMyMidiEvent;
 class TOwnerDrawList;
 
 // The dialog's file open dialog: one file chosen, or none.
@@ -136,6 +137,7 @@ private:
     void ApplyLayout();
     void ApplyLanguageChoice();
     void TakeDeviceChoices();
+    void HandleInputEvent(const TMyMidiEvent &event);
 
     TFormMain *FFormMain;
     int FLanguage = 0;

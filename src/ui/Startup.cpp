@@ -11,6 +11,7 @@
 #include "ui/Midi_Setup.h"
 #include "ui/PanelResources.h"
 #include "ui/Pattern.h"
+#include "ui/analyse.h"
 
 namespace ui {
 
@@ -43,8 +44,10 @@ void TProgramWindows::End()
     // waiting between two notes returns at once without another note: the
     // program ends however long Speed is.
     StopMidiThreads();
-    // An external synthesizer must not be left holding the last chord.
+    // An external synthesizer must not be left holding the last chord, nor
+    // what an analysis window played.
     platform::RunGuarded([this] { SwitchOffSoundingNotes(FMidiSetup->Midi_IF_Output); });
+    platform::RunGuarded([] { SwitchOffAnalyserNotes(); });
     platform::RunGuarded([this] {
         FMidiSetup->CloseInput();
         FMidiSetup->CloseOutput();

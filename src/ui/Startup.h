@@ -30,8 +30,8 @@ public:
 
     // The program ends, as it does when the main window closes: playbacks
     // not run yet never run, one running returns from its wait at once and
-    // sends nothing more, the notes still sounding are switched off, and the
-    // MIDI devices close.
+    // sends nothing more, the notes still sounding (the last chord's and what
+    // analysis windows played) are switched off, and the MIDI devices close.
     void End();
 
 private:

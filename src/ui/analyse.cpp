@@ -4,6 +4,7 @@
 #include "midi/MidiOut.h"
 #include "model/Declare.h"
 #include "model/Recognition.h"
+#include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
 #include "ui/Colors.h"
 #include "ui/Controls.h"
@@ -26,12 +27,16 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <exception>
 
 TFormAnalyse *FormAnalyse = nullptr;
 
 namespace {
+
+// Every analysis window there is, oldest first.
+std::vector<TFormAnalyse *> Analysers;
 
 // ---------------------------------------------------------------------------
 // The window's definition
@@ -71,9 +76,15 @@ constexpr uint32_t ResultColor = 0xFF0000; // blue
 constexpr int TimerInterval = 300;
 constexpr int Velocity = 64;
 constexpr int NoteOn = 0x90;
+constexpr int NoteOff = 0x80;
 constexpr int FirstKeyNote = 35; // key n sounds as note n + 35
 
 const char KeyNamePrefix[] = "ShapePiano";
+
+QString KeyName(int n)
+{
+    return QString::fromLatin1(KeyNamePrefix) + QString::number(n);
+}
 
 constexpr int AnalyserHelpContext = 51;
 
@@ -127,6 +138,12 @@ void ShowResult(QLabel *label, const QString &text)
 void ShowAnalyserKey(TShapePiano *key, uint32_t color)
 {
     key->setBrushColor(color);
+}
+
+void SwitchOffAnalyserNotes()
+{
+    for (TFormAnalyse *window : Analysers)
+        window->SwitchOffPlayedKeys();
 }
 
 void CountHeldKey(int pc)
@@ -199,6 +216,7 @@ TFormAnalyse::TFormAnalyse(QWidget *owner) : QWidget(owner, Qt::Tool)
 
     // The MIDI input and the menu reach the newest window from its creation on.
     FormAnalyse = this;
+    Analysers.push_back(this);
     FormCreate();
     // The window sees the keys before whichever of its controls has the focus.
     qApp->installEventFilter(this);
@@ -206,13 +224,16 @@ TFormAnalyse::TFormAnalyse(QWidget *owner) : QWidget(owner, Qt::Tool)
 
 TFormAnalyse::~TFormAnalyse()
 {
+    std::erase(Analysers, this);
     // The keys go with the window: nothing may keep pointing at them.
     for (TKeyEntry &entry : AnalyserKeys)
         if (entry.Key && entry.Key->window() == this)
             entry.Key = nullptr;
-    if (FormAnalyse == this) {
+    if (FormAnalyse == this)
         FormAnalyse = nullptr;
-        model::AnalyserOpen = false;
+    if (FOpen) {
+        FOpen = false;
+        HandInputToNewestOpen();
     }
 }
 
@@ -370,6 +391,7 @@ void TFormAnalyse::FormCreate()
 {
     BindAnalyserKeys();
     ApplyLanguage();
+    FOpen = true;
     model::AnalyserOpen = true;
     // What a keyboard sent while no analysis window was open still waits in
     // the input's buffer. It comes out now, not at the next key played,
@@ -381,22 +403,50 @@ void TFormAnalyse::TakeWaitingInput()
 {
     if (!FrmMidiSetup || FormAnalyse != this || !model::AnalyserOpen)
         return;
-    TMidiInput *input = FrmMidiSetup->Midi_IF_Input;
-    // The handler stops at a note beyond the keyboard and leaves the rest
-    // to the notices of the events still waiting. Those notices were spent
-    // while no window was open, so each waiting event is given its turn here.
-    for (int turns = input->PendingCount(); turns > 0 && input->PendingCount() > 0; --turns)
-        FrmMidiSetup->Midi_IF_InputMidiInput(input);
+    // The notices of the waiting events were spent while no window was open.
+    FrmMidiSetup->Midi_IF_InputMidiInput(FrmMidiSetup->Midi_IF_Input);
 }
 
 void TFormAnalyse::FormClose()
 {
-    model::AnalyserOpen = false;
+    if (FOpen) {
+        FOpen = false;
+        HandInputToNewestOpen();
+    }
+    // A sustained sound would otherwise ring on with nothing left to stop it.
+    SwitchOffPlayedKeys();
+}
+
+void TFormAnalyse::HandInputToNewestOpen()
+{
+    const auto open =
+        std::find_if(Analysers.rbegin(), Analysers.rend(), [](const TFormAnalyse *window) { return window->FOpen; });
+    model::AnalyserOpen = open != Analysers.rend();
+    if (model::AnalyserOpen && FormAnalyse != *open)
+        (*open)->TakeOverInput();
+}
+
+void TFormAnalyse::TakeOverInput()
+{
+    FormAnalyse = this;
+    for (int n = 1; n <= 48; ++n) {
+        TKeyEntry &entry = AnalyserKeys[n - 1];
+        entry.Key = findChild<TShapePiano *>(KeyName(n));
+        if (!entry.Key)
+            continue;
+        if (entry.Pressed) {
+            ShowAnalyserKey(entry.Key, PressedKeyColor);
+        } else {
+            ShowAnalyserKey(entry.Key, entry.Key->OnClickUnselectColor());
+            entry.Key->setValue(false);
+        }
+    }
 }
 
 void TFormAnalyse::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    // An output that refuses a note-off is reported; the window closes all the same.
+    platform::RunGuarded([this] { FormClose(); });
     // Hidden, not destroyed: the window stays until the program ends.
     event->accept();
 }
@@ -467,7 +517,7 @@ void TFormAnalyse::BindAnalyserKeys()
 {
     const QList<QObject *> components = findChildren<QObject *>();
     for (int n = 1; n <= 48; ++n) {
-        const QString name = QString::fromLatin1(KeyNamePrefix) + QString::number(n);
+        const QString name = KeyName(n);
         for (QObject *component : components) {
             if (component->objectName() != name)
                 continue;
@@ -497,10 +547,29 @@ void TFormAnalyse::AnalyserKeyToggled(TShapePiano *Key)
 
 void TFormAnalyse::PlayHeldKeys()
 {
+    SwitchOffPlayedKeys();
     TMidiOutput *output = FrmMidiSetup->Midi_IF_Output;
-    for (int n = 1; n <= 48; ++n)
-        if (AnalyserKeys[n - 1].Pressed)
-            output->SendShort(NoteOn + model::MidiChannel, n + FirstKeyNote + model::Detune, Velocity);
+    for (int n = 1; n <= 48; ++n) {
+        if (!AnalyserKeys[n - 1].Pressed)
+            continue;
+        const TPlayedNote played{NoteOn + model::MidiChannel, n + FirstKeyNote + model::Detune};
+        output->SendShort(played.status, played.note, Velocity);
+        FSounding.push_back(played);
+    }
+}
+
+void TFormAnalyse::SwitchOffPlayedKeys()
+{
+    if (!FrmMidiSetup || !FrmMidiSetup->Midi_IF_Output->DeviceHandle())
+        return;
+    TMidiOutput *output = FrmMidiSetup->Midi_IF_Output;
+    // Each note is forgotten once its note-off has gone out, on the channel
+    // and at the pitch its note-on went out with, whatever Setup says now.
+    while (!FSounding.empty()) {
+        const TPlayedNote played = FSounding.front();
+        output->SendShort(played.status - NoteOn + NoteOff, played.note, Velocity);
+        FSounding.erase(FSounding.begin());
+    }
 }
 
 void TFormAnalyse::ReleaseAnalyserKeys()

@@ -8,10 +8,14 @@
 // The held keys (AnalyserKeys' Pressed flags and PitchClassCounts) belong to
 // the program, not to a window: a new window starts with its keys shown
 // released while earlier held keys still count until Escape or Clear.
+//
+// The MIDI input acts on the newest window still open. Each window switches
+// off the notes it played before it plays others and when it closes.
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class QCloseEvent;
 class QLabel;
@@ -77,8 +81,12 @@ public:
     void BindAnalyserKeys();
     // The key has already toggled its Value and colour.
     void AnalyserKeyToggled(TShapePiano *Key);
-    // The caller makes sure the output is open.
+    // The caller makes sure the output is open. What the window played
+    // before is switched off first.
     void PlayHeldKeys();
+    // Note-offs for what the window still sounds, as each note went out, when
+    // the output is open.
+    void SwitchOffPlayedKeys();
     // Releases the held keys; the result labels keep what they show.
     void ReleaseAnalyserKeys();
     void ApplyLanguage();
@@ -105,14 +113,31 @@ private:
     void PlaceOverOwner();
     // Hands the events that waited for a window to the MIDI input handler.
     void TakeWaitingInput();
+    // Makes this window the one the MIDI input acts on, its keys showing the
+    // keys the program holds.
+    void TakeOverInput();
+    // After a window closed or went: the input goes to the newest window
+    // still open, and the analysis ends only with the last one.
+    static void HandInputToNewestOpen();
+
+    struct TPlayedNote {
+        int status; // the note-on's, with the channel it went out on
+        int note;
+    };
 
     QString FNamesText;
     QString FSymbolsText;
+    bool FOpen = false;
+    std::vector<TPlayedNote> FSounding; // played and not yet switched off
 };
 
-// The newest analysis window; the MIDI input acts on it. Earlier windows
-// stay, hidden once closed, until the program ends.
+// The analysis window the MIDI input acts on: the newest one still open, or
+// the last one open when all are closed. Earlier windows stay, hidden once
+// closed, until the program ends.
 extern TFormAnalyse *FormAnalyse;
+
+// The program's end: every analysis window switches off what it sounds.
+void SwitchOffAnalyserNotes();
 
 // Shows a key pressed or released in the given colour; under the mouse the
 // key keeps that colour when the mouse leaves it.

@@ -109,16 +109,21 @@ protected:
         return counts;
     }
 
-    // The messages the loopback output received, as "90 30 40".
+    // A message as "90 30 40".
+    static QString Hex(const std::vector<uint8_t> &bytes)
+    {
+        QStringList hex;
+        for (const uint8_t byte : bytes)
+            hex << QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+        return hex.join(' ');
+    }
+
+    // The messages the loopback output received.
     static QStringList Sent()
     {
         QStringList messages;
-        for (const auto &bytes : platform::loopback::Sent()) {
-            QStringList hex;
-            for (const uint8_t byte : bytes)
-                hex << QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-            messages << hex.join(' ');
-        }
+        for (const auto &bytes : platform::loopback::Sent())
+            messages << Hex(bytes);
         return messages;
     }
 

@@ -105,7 +105,8 @@ TEST_F(AnalyserMidi, EveryOtherEventIsEchoedWholeAndPressesNothing)
     const Case cases[] = {
         {"note below the keyboard", {0x90, 23, 0x64}, "90 17 64"},
         {"note above the keyboard", {0x90, 72, 0x64}, "90 48 64"},
-        {"note-off", {0x80, 60, 0x40}, "80 3C 40"},
+        {"note-off above the keyboard", {0x80, 72, 0x40}, "80 48 40"},
+        {"polyphonic aftertouch", {0xA0, 60, 0x40}, "A0 3C 40"},
         {"control change", {0xB0, 0x07, 0x64}, "B0 07 64"},
         {"channel pressure", {0xD3, 0x22}, "D3 22"},
         {"system exclusive", {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, "F0 7E 7F 09 01 F7"},
@@ -121,22 +122,87 @@ TEST_F(AnalyserMidi, EveryOtherEventIsEchoedWholeAndPressesNothing)
     }
 }
 
-TEST_F(AnalyserMidi, ANoteOutsideTheKeyboardLeavesTheRestForTheNextNotice)
+TEST_F(AnalyserMidi, ANoteOutsideTheKeyboardIsPassedOverAndTheNextIsTaken)
 {
-    // Fed together: the second may already wait when the first ends the
-    // handler's run; it is handled all the same, at its own notice.
     Play({0x90, 72, 0x64, 0x90, 60, 0x64}, 2);
     EXPECT_EQ(Sent(), QStringList({"90 48 64", "90 3C 64"}));
     EXPECT_EQ(HeldKeys(), QList<int>{37});
     EXPECT_EQ(dlg->Midi_IF_Input->PendingCount(), 0);
 }
 
-TEST_F(AnalyserMidi, ANoteOffReleasesNothing)
+// Many keyboards let a key go with a note-off, at any velocity and on any
+// channel. It releases the key exactly as a note-on of velocity 0 does, and
+// is still echoed; a G left held would turn the A minor played next into C6.
+struct Release {
+    const char *what;
+    std::vector<uint8_t> bytes; // lets G (note 67) go
+    QString echo;
+};
+
+void PrintTo(const Release &release, std::ostream *out)
 {
+    *out << release.what;
+}
+
+class AnalyserMidiRelease : public AnalyserMidi, public testing::WithParamInterface<Release> {};
+
+TEST_P(AnalyserMidiRelease, LetsTheKeyGoAndTheNextNotesNameTheirOwnChord)
+{
+    Play(NoteOn(67, 100), 1);
+    Play(GetParam().bytes, 2);
+    EXPECT_EQ(Sent().last(), GetParam().echo);
+    EXPECT_TRUE(HeldKeys().isEmpty());
+    EXPECT_EQ(Counts(), CountsOf({}));
+    EXPECT_EQ(KeyOf(a, 44)->brushColor(), Ivory);
+    EXPECT_EQ(a->LedIn->brushColor(), Red);
+
+    Play(NoteOn(57, 100), 3);
+    Play(NoteOn(60, 100), 4);
+    Play(NoteOn(64, 100), 5);
+    EXPECT_EQ(HeldKeys(), QList<int>({34, 37, 41}));
+    EXPECT_EQ(a->TntLabel1->text(), "Aminor");
+}
+
+INSTANTIATE_TEST_SUITE_P(Releases, AnalyserMidiRelease,
+                         testing::Values(Release{"NoteOff", {0x80, 67, 0x40}, "80 43 40"},
+                                         Release{"NoteOffAtVelocity0", {0x80, 67, 0x00}, "80 43 00"},
+                                         Release{"NoteOffOnChannel16AtFullVelocity", {0x8F, 67, 0x7F}, "8F 43 7F"},
+                                         Release{"NoteOnAtVelocity0", {0x90, 67, 0x00}, "90 43 00"}),
+                         [](const testing::TestParamInfo<Release> &info) { return std::string(info.param.what); });
+
+// Two windows open: closing the older leaves the input on the newer, and
+// closing the newest hands it back to the newest one still open, whose keys
+// then show what is held. The input stops only when the last window closes.
+TEST_F(AnalyserMidi, InputGoesToTheNewestWindowStillOpenAndStopsWithTheLast)
+{
+    TFormAnalyse *b = NewWindow();
+    a->close();
+    EXPECT_TRUE(model::AnalyserOpen);
     Play(NoteOn(60, 100), 1);
-    Play({0x80, 60, 0x40}, 2);
-    EXPECT_EQ(HeldKeys(), QList<int>{37});
-    EXPECT_EQ(Counts(), CountsOf({0}));
+    EXPECT_EQ(KeyOf(b, 37)->brushColor(), Green);
+
+    TFormAnalyse *c = NewWindow();
+    Play(NoteOn(64, 100), 2);
+    EXPECT_EQ(KeyOf(c, 41)->brushColor(), Green);
+    c->close();
+    EXPECT_TRUE(model::AnalyserOpen);
+    EXPECT_EQ(FormAnalyse, b);
+    for (int n = 1; n <= 48; ++n)
+        EXPECT_EQ(AnalyserKeys[n - 1].Key, KeyOf(b, n)) << n;
+    EXPECT_EQ(KeyOf(b, 41)->brushColor(), Green);
+
+    Play(NoteOn(67, 100), 3);
+    EXPECT_EQ(Sent(), QStringList({"90 3C 64", "90 40 64", "90 43 64"}));
+    EXPECT_EQ(KeyOf(b, 44)->brushColor(), Green);
+    EXPECT_EQ(b->LedIn->brushColor(), Red);
+    EXPECT_EQ(b->TntLabel1->text(), "CMajor");
+
+    b->close();
+    EXPECT_FALSE(model::AnalyserOpen);
+    ASSERT_TRUE(platform::loopback::Feed(NoteOn(69, 100)));
+    ASSERT_TRUE(WaitFor([&] { return dlg->Midi_IF_Input->PendingCount() == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Sent().size(), 3);
 }
 
 // A note-off sent as velocity 0 for a key that was never pressed (a keyboard

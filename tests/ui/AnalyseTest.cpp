@@ -408,20 +408,76 @@ TEST_F(Analyser, ANewWindowTakesOverTheKeysButTheHeldKeysStayUntilCleared)
     EXPECT_TRUE(second->TntLabel1->text().isEmpty());
 }
 
-TEST_F(Analyser, ClosingEitherOfTwoOpenWindowsEndsTheAnalysis)
+TEST_F(Analyser, ClosingEitherOfTwoOpenWindowsLeavesTheAnalysisToTheOtherUntilItClosesToo)
 {
     for (const int closed : {0, 1}) {
         SCOPED_TRACE(closed);
         OpenWindow();
         TFormAnalyse *windowsOpen[] = {a, NewWindow()};
-        EXPECT_TRUE(model::AnalyserOpen);
+        TFormAnalyse *other = windowsOpen[1 - closed];
         windowsOpen[closed]->close();
+        EXPECT_TRUE(model::AnalyserOpen);
+        EXPECT_EQ(FormAnalyse, other);
+        for (int n = 1; n <= 48; ++n)
+            EXPECT_EQ(AnalyserKeys[n - 1].Key, KeyOf(other, n)) << n;
+        other->close();
         EXPECT_FALSE(model::AnalyserOpen);
-        EXPECT_TRUE(windowsOpen[1 - closed]->isVisible());
         windows.clear();
         dlg.reset();
         w.reset();
     }
+}
+
+// The older window shows the keys held when the input comes back to it: a key
+// it showed held that was let go meanwhile is shown released, and a click
+// then holds it again rather than counting it out.
+TEST_F(Analyser, AWindowThatTakesTheInputBackShowsTheKeysHeldThen)
+{
+    OpenWindow();
+    TFormAnalyse *older = a;
+    ClickKeys({13, 17}, older);
+    TFormAnalyse *newer = NewWindow();
+    QTest::keyClick(newer, Qt::Key_Escape);
+    ClickKeys({20}, newer);
+    newer->close();
+
+    EXPECT_EQ(KeyOf(older, 13)->brushColor(), Ivory);
+    EXPECT_FALSE(KeyOf(older, 13)->Value());
+    EXPECT_EQ(KeyOf(older, 17)->brushColor(), Ivory);
+    EXPECT_EQ(KeyOf(older, 20)->brushColor(), Green);
+    ClickKeys({13}, older);
+    EXPECT_EQ(HeldKeys(), QList<int>({13, 20}));
+    EXPECT_EQ(Counts(), CountsOf({0, 7}));
+    older->BtnChord->click();
+    EXPECT_EQ(older->TntLabel1->text(), "CPower chord");
+}
+
+// A sustained sound rings until its note-off comes: what Find the chord
+// played is switched off before it plays again, and when its window closes,
+// each note as it went out whatever Setup says by then.
+TEST_F(Analyser, WhatFindTheChordPlayedIsSwitchedOffBeforeTheNextChordAndWhenTheWindowCloses)
+{
+    OpenProgram(true);
+    TFormAnalyse *other = NewWindow();
+    a = NewWindow();
+    ClickKeys({13, 17, 20});
+    a->BtnChord->click();
+    Click(KeyOf(a, 20));
+    Click(KeyOf(a, 21));
+    model::MidiChannel = 3;
+    model::Detune = 2;
+    a->BtnChord->click();
+    EXPECT_EQ(Sent(), QStringList({"91 30 40", "91 34 40", "91 37 40", "81 30 40", "81 34 40", "81 37 40", "93 32 40",
+                                   "93 36 40", "93 3A 40"}));
+
+    // Another window has nothing sounding; this one switches off its chord.
+    platform::loopback::ClearSent();
+    other->close();
+    EXPECT_TRUE(Sent().isEmpty());
+    a->close();
+    EXPECT_EQ(Sent(), QStringList({"83 32 40", "83 36 40", "83 3A 40"}));
+    a->close();
+    EXPECT_EQ(Sent().size(), 3);
 }
 
 // A click on an older window's key that Escape in the newer one already

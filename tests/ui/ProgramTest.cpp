@@ -9,12 +9,15 @@
 #include "midi/ThreadUnit.h"
 #include "platform/MidiApi.h"
 #include "ui/Midi_Setup.h"
+#include "ui/ShapePiano.h"
 #include "ui/Startup.h"
+#include "ui/analyse.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 
 #include <array>
 #include <climits>
@@ -157,6 +160,28 @@ TEST_F(Program, ClosingTheMainWindowDuringTheLongestWaitEndsAtOnceAndSwitchesIts
 
     EXPECT_EQ(Logged(), QStringList({"C1 00", "91 30 40", "81 30 40"}));
     EXPECT_FALSE(platform::loopback::Feed({0xFE})) << "the input is closed";
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+// A synthesizer left holding a chord after the program has gone sounds until
+// it is switched off by hand.
+TEST_F(Program, TheEndSwitchesOffWhatAnAnalysisWindowPlayed)
+{
+    Store("ListenType", -1);
+    Start();
+    TFormMain &main = program->FormMain();
+    main.show();
+    main.mnuChordanalysis->trigger();
+    ASSERT_NE(FormAnalyse, nullptr);
+    FormAnalyse->BtnClear->click(); // keys held earlier in the run belong to the program
+    for (const char *key : {"ShapePiano13", "ShapePiano20"})
+        Click(FormAnalyse->findChild<TShapePiano *>(key));
+    FormAnalyse->BtnChord->click();
+    ASSERT_TRUE(WaitForLogged(3));
+
+    main.close();
+    HandlePostedEvents();
+    EXPECT_EQ(Logged(), QStringList({"C1 00", "91 30 40", "91 37 40", "81 30 40", "81 37 40"}));
     EXPECT_TRUE(errors.isEmpty());
 }
 
