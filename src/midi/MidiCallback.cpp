@@ -12,7 +12,15 @@ namespace {
 constexpr uintptr_t ActiveSensing = 0xFE;
 constexpr uintptr_t TimingClock = 0xF8;
 
-void StoreInputEvent(const TMidiControlBlock *block, uint32_t msg, uintptr_t param1, uintptr_t param2)
+// A lost block's header must go back to the driver, so each is reported; lost
+// short messages share one report while it is on its way.
+void ReportLoss(TMidiControlBlock *block, MIDIHDR *sysexHeader)
+{
+    if (sysexHeader || block->LossPending.exchange(1, std::memory_order_acq_rel) == 0)
+        PostMessageA(block->TargetWindow, MsgBufferFull, block->Session, reinterpret_cast<uintptr_t>(sysexHeader));
+}
+
+void StoreInputEvent(TMidiControlBlock *block, uint32_t msg, uintptr_t param1, uintptr_t param2)
 {
     // Only the single-byte real-time messages match: the whole value is compared.
     if (param1 == ActiveSensing || param1 == TimingClock)
@@ -28,8 +36,9 @@ void StoreInputEvent(const TMidiControlBlock *block, uint32_t msg, uintptr_t par
     else
         item.SysexHeader = reinterpret_cast<MIDIHDR *>(param1);
     if (!PutEvent(block->Buffer, item))
-        PostMessageA(block->TargetWindow, MsgBufferFull, block->Session, reinterpret_cast<uintptr_t>(item.SysexHeader));
-    PostMessageA(block->TargetWindow, MsgEventsWaiting, 0, 0);
+        ReportLoss(block, item.SysexHeader);
+    if (block->NoticePending.exchange(1, std::memory_order_acq_rel) == 0)
+        PostMessageA(block->TargetWindow, MsgEventsWaiting, 0, 0);
 }
 
 } // namespace
@@ -53,7 +62,7 @@ void FreeControlBlock(TMidiControlBlock *block)
 
 void MidiCallback(void * /*device*/, uint32_t msg, uintptr_t instance, uintptr_t param1, uintptr_t param2)
 {
-    const auto *block = reinterpret_cast<const TMidiControlBlock *>(instance);
+    auto *block = reinterpret_cast<TMidiControlBlock *>(instance);
     switch (msg) {
     case MIM_DATA:
     case MIM_LONGDATA:

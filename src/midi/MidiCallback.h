@@ -20,6 +20,12 @@ struct TMidiControlBlock {
     // Which opening of the device the callback serves; set before the device
     // is opened. A notice that outlives its session carries an old number.
     uint32_t Session;
+    // Raised by the driver's thread as it posts "events are waiting", or
+    // "buffer full" for a lost short message, and lowered by the window as it
+    // takes that notice. While one is on its way, later events need none of
+    // their own: a flood of input then queues two notices, not one per event.
+    std::atomic<uint8_t> NoticePending;
+    std::atomic<uint8_t> LossPending;
 };
 
 // Posted to the target window: events are waiting, an event was lost
@@ -29,6 +35,11 @@ struct TMidiControlBlock {
 // may have left the buffer full on purpose and must hear of new input to ever
 // empty it. "Buffer full" carries the session in wParam and, for a lost
 // system-exclusive block, its header in lParam, which the driver needs back.
+//
+// Neither notice is posted while one of its kind is still on its way (see
+// NoticePending), except "buffer full" for a block, whose header must always
+// come back. The window lowers the flag before it looks at the buffer, so
+// nothing stored after that look goes unannounced.
 constexpr uint32_t MsgEventsWaiting = platform::MIM_DATA;
 constexpr uint32_t MsgBufferFull = platform::WM_USER;
 constexpr uint32_t MsgLongMessageDone = platform::MOM_DONE;

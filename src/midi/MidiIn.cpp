@@ -182,6 +182,8 @@ void TMidiInput::OpenDevice()
     FControlBlock->TargetWindow = FWindowHandle.get();
     FControlBlock->SysexOnly.store(FSysexOnly ? 1 : 0, std::memory_order_relaxed);
     FControlBlock->Session = ++FSession;
+    FControlBlock->NoticePending.store(0, std::memory_order_relaxed);
+    FControlBlock->LossPending.store(0, std::memory_order_relaxed);
     Check(midiInOpen(&FDeviceHandle, FDeviceID, MidiCallback, reinterpret_cast<uintptr_t>(FControlBlock),
                      CALLBACK_FUNCTION));
     CreateReceiveBuffers();
@@ -308,6 +310,12 @@ void TMidiInput::EventLost(MIDIHDR *sysexHeader)
 
 void TMidiInput::WindowProc(uint32_t msg, uintptr_t wParam, uintptr_t lParam)
 {
+    // The notice is taken: what the driver stores from now on is announced
+    // anew. Acquiring here makes every event announced so far visible below.
+    if (FControlBlock && msg == MsgEventsWaiting)
+        FControlBlock->NoticePending.exchange(0, std::memory_order_acq_rel);
+    if (FControlBlock && msg == MsgBufferFull && lParam == 0)
+        FControlBlock->LossPending.exchange(0, std::memory_order_acq_rel);
     if (FState != StateOpen)
         return;
     if (msg == MsgEventsWaiting && PendingCount() > 0)

@@ -4,7 +4,10 @@
 // product name, opens it with the driver callback, keeps receive buffers
 // for system-exclusive input, and hands received events to the
 // user-interface thread. OnMidiInput tells that events are waiting; its
-// handler reads them with ReadEvent until PendingCount is 0.
+// handler reads them with ReadEvent. One notice may stand for many events,
+// and events already announced are not announced again: a handler that
+// leaves some waiting comes back for them itself, or takes them with the
+// notice of the next event.
 #include "midi/Circbuf.h"
 #include "midi/MidiCallback.h"
 #include "midi/Miditype.h"
@@ -86,8 +89,9 @@ public:
 signals:
     // Events are waiting (raised on the user-interface thread while open).
     void OnMidiInput(TMidiInput *sender);
-    // An event was lost because the buffer was full. Input goes on: the
-    // next events are stored as soon as the reader has made room.
+    // Events were lost because the buffer was full (LostCount says how many;
+    // short messages lost while a report is on its way share it). Input goes
+    // on: the next events are stored as soon as the reader has made room.
     void OnOverflow(TMidiInput *sender);
 
 private:

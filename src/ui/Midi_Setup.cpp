@@ -25,12 +25,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 
+#include <chrono>
 #include <exception>
 #include <iterator>
 #include <utility>
@@ -280,6 +282,11 @@ constexpr int SpeedLargeStep = 50;
 constexpr int ProgramChange = 0xC0;
 constexpr int NoteOffKind = 0x80;
 constexpr int NoteOnKind = 0x90;
+// The input events taken before the event loop runs again: enough that the
+// event loop's own work costs little beside them, few enough that a click or
+// a repaint waits a few milliseconds at most while a flood comes in.
+constexpr int InputBatch = 512;
+constexpr std::chrono::milliseconds InputBatchTime(5);
 constexpr int DeviceItemHeight = 16;
 
 // The help file's sections on the dialog: the whole dialog and its "Program"
@@ -755,15 +762,32 @@ void TFrmMidiSetup::SendProgramChange()
 
 void TFrmMidiSetup::Midi_IF_InputMidiInput(TMidiInput *sender)
 {
-    // Without an analysis window the events wait in the input's buffer.
-    if (!model::AnalyserOpen || !FormAnalyse)
+    // Without an analysis window the events wait in the input's buffer; while
+    // a batch is on its way, that batch takes them.
+    if (!model::AnalyserOpen || !FormAnalyse || FInputTurnQueued)
         return;
-    while (sender->PendingCount() > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + InputBatchTime;
+    for (int taken = 0; taken < InputBatch && std::chrono::steady_clock::now() < deadline; ++taken) {
         const std::unique_ptr<TMyMidiEvent> event = sender->ReadEvent();
         if (!event)
             return;
         HandleInputEvent(*event);
     }
+    if (sender->PendingCount() > 0)
+        QueueInputTurn(sender);
+}
+
+void TFrmMidiSetup::QueueInputTurn(TMidiInput *sender)
+{
+    FInputTurnQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, input = QPointer<TMidiInput>(sender)] {
+            FInputTurnQueued = false;
+            if (input)
+                Midi_IF_InputMidiInput(input);
+        },
+        Qt::QueuedConnection);
 }
 
 void TFrmMidiSetup::HandleInputEvent(const TMyMidiEvent &event)

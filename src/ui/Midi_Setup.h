@@ -104,6 +104,9 @@ public:
     // The close box: saves the settings and keeps the devices open; an error
     // goes to the caller.
     void FormClose();
+    // Takes a bounded batch of the waiting events and, when more wait, has
+    // the next batch taken once the event loop has run: a flood of input
+    // never keeps the windows from answering.
     void Midi_IF_InputMidiInput(TMidiInput *sender);
 
     // Device work, each reporting its own failure in a message box.
@@ -138,11 +141,13 @@ private:
     void ApplyLanguageChoice();
     void TakeDeviceChoices();
     void HandleInputEvent(const TMyMidiEvent &event);
+    void QueueInputTurn(TMidiInput *sender);
 
     TFormMain *FFormMain;
     int FLanguage = 0;
     bool FNotation = false;
     bool FWindowCompact = false;
+    bool FInputTurnQueued = false; // the next batch of input is on its way
 };
 
 // The set-up dialog, once it is created; every window reaches the MIDI

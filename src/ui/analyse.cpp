@@ -403,7 +403,8 @@ void TFormAnalyse::TakeWaitingInput()
 {
     if (!FrmMidiSetup || FormAnalyse != this || !model::AnalyserOpen)
         return;
-    // The notices of the waiting events were spent while no window was open.
+    // The notices of the waiting events were spent while no window was open;
+    // the handler goes on by itself until it has taken them all.
     FrmMidiSetup->Midi_IF_InputMidiInput(FrmMidiSetup->Midi_IF_Input);
 }
 

@@ -18,7 +18,8 @@ struct Posted {
 };
 
 // A control block as an input's Open leaves it: a buffer of four items and
-// a hidden window that records what the callback posts.
+// a hidden window that records what the callback posts and, as the input's
+// window does, takes each notice, so that the next one may be posted.
 class DriverCallback : public testing::Test {
 protected:
     void SetUp() override
@@ -49,6 +50,10 @@ protected:
     std::vector<Posted> posted;
     THiddenWindow window{[this](uint32_t msg, uintptr_t wParam, uintptr_t lParam) {
         posted.push_back({msg, wParam, lParam});
+        if (msg == MsgEventsWaiting)
+            block->NoticePending = 0;
+        if (msg == MsgBufferFull && lParam == 0)
+            block->LossPending = 0;
     }};
     TMidiControlBlock *block = nullptr;
     TEventBuffer *buffer = nullptr;
@@ -117,7 +122,8 @@ TEST_F(DriverCallback, FullBufferLosesTheEventReportsItAndStillSaysEventsWait)
     block->Session = 7;
     for (uint32_t n = 0; n < 4; ++n)
         Call(MIM_DATA, 0x400090 | n << 8, n);
-    EXPECT_EQ(Handled(), std::vector<Posted>(4, {MsgEventsWaiting, 0, 0}));
+    const std::vector<Posted> one{{MsgEventsWaiting, 0, 0}};
+    EXPECT_EQ(Handled(), one);
     EXPECT_EQ(MsgBufferFull, 0x400u);
 
     struct Case {
@@ -148,6 +154,33 @@ TEST_F(DriverCallback, FullBufferLosesTheEventReportsItAndStillSaysEventsWait)
         EXPECT_EQ(item.TimeStamp, n);
         DropEvent(buffer);
     }
+}
+
+// A keyboard or a file fed faster than the window reads must not queue a
+// notice per event: the queue would grow without end and hold up every other
+// window event behind it. While a notice is on its way, later events and
+// lost short messages post nothing more; each lost block is still reported,
+// as its header must go back to the driver.
+TEST_F(DriverCallback, WhileANoticeIsOnItsWayLaterEventsPostNoOther)
+{
+    block->Session = 3;
+    const auto header = reinterpret_cast<uintptr_t>(&this->header);
+    for (uint32_t n = 0; n < 1000; ++n)
+        Call(MIM_DATA, 0x400090 | (n % 128) << 8, n);
+    Call(MIM_LONGDATA, header);
+    Call(MIM_DATA, 0x400080);
+    Call(MIM_LONGERROR, header);
+    const std::vector<Posted> flood{
+        {MsgEventsWaiting, 0, 0}, {MsgBufferFull, 3, 0}, {MsgBufferFull, 3, header}, {MsgBufferFull, 3, header}};
+    EXPECT_EQ(Handled(), flood);
+    EXPECT_EQ(buffer->LostCount.load(), 999u);
+
+    // Once the window has taken them, the next event and the next loss are
+    // announced again.
+    posted.clear();
+    Call(MIM_DATA, 0x400090);
+    const std::vector<Posted> next{{MsgBufferFull, 3, 0}, {MsgEventsWaiting, 0, 0}};
+    EXPECT_EQ(Handled(), next);
 }
 
 TEST_F(DriverCallback, LongMessageDoneIsPassedOnWithItsHeader)

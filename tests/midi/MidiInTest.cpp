@@ -219,8 +219,8 @@ TEST_F(MidiInput, SysexOnlyDropsShortMessagesAtOnceEvenWhileOpen)
 }
 
 // A reader may leave the buffer full on purpose. The events that find it
-// full are lost and counted, and each still tells the reader that events
-// wait, so input goes on as soon as the reader makes room.
+// full are lost, counted and reported, and the reader still hears that
+// events wait, so input goes on as soon as the reader makes room.
 TEST_F(MidiInput, AFullBufferLosesNewEventsButInputGoesOnOnceTheReaderMakesRoom)
 {
     TMidiInput input;
@@ -230,9 +230,12 @@ TEST_F(MidiInput, AFullBufferLosesNewEventsButInputGoesOnOnceTheReaderMakesRoom)
     ReadOnNotice(input);
     OpenAndStart(input);
     ASSERT_TRUE(loopback::Feed({0x90, 1, 1, 0x90, 2, 2, 0x90, 3, 3, 0x90, 4, 4, 0x90, 5, 5, 0x90, 6, 6}));
-    ASSERT_TRUE(WaitFor([&] { return overflows == 2 && notices == 6; })) << overflows << ' ' << notices;
+    // Losses that come while their report is on its way share it.
+    ASSERT_TRUE(WaitFor([&] { return input.LostCount() == 2 && overflows >= 1 && notices >= 1; }))
+        << input.LostCount() << ' ' << overflows << ' ' << notices;
+    HandlePostedEvents();
     EXPECT_EQ(input.PendingCount(), 4);
-    EXPECT_EQ(input.LostCount(), 2u);
+    const int reported = overflows;
 
     // The first event after the reader wakes up still finds the buffer full.
     reading = true;
@@ -244,7 +247,7 @@ TEST_F(MidiInput, AFullBufferLosesNewEventsButInputGoesOnOnceTheReaderMakesRoom)
         {0x90, 1, 1, 0, {}}, {0x90, 2, 2, 0, {}}, {0x90, 3, 3, 0, {}}, {0x90, 4, 4, 0, {}}, {0x90, 8, 8, 0, {}}};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(input.LostCount(), 3u);
-    EXPECT_EQ(overflows, 3);
+    EXPECT_GT(overflows, reported);
     EXPECT_EQ(input.ReadEvent(), nullptr);
 }
 

@@ -351,6 +351,30 @@ INSTANTIATE_TEST_SUITE_P(Floods, AnalyserMidiAfterAFlood,
                              return std::string(info.param.what) + std::to_string(info.param.events);
                          });
 
+// However many events wait, the handler takes a bounded batch of them and
+// lets the event loop run before the next batch, so that a click is answered
+// while a flood comes in. Every event is still taken, in order.
+TEST_F(AnalyserMidiFull, WaitingEventsAreTakenInBatchesWithTheEventLoopRunningBetween)
+{
+    const Flood flood{"notes", 1000, NotePressedThenReleased};
+    FeedWithTheWindowClosed(flood);
+    NewWindow();
+    // Queued after the new window asked for the waiting events, as a click
+    // would come in while they are taken.
+    qsizetype echoedMeanwhile = -1;
+    QTimer::singleShot(0, [&] { echoedMeanwhile = Sent().size(); });
+    ASSERT_TRUE(WaitFor([&] { return Input()->PendingCount() == 0 && echoedMeanwhile >= 0; }));
+    EXPECT_GT(echoedMeanwhile, 0);
+    EXPECT_LT(echoedMeanwhile, flood.events);
+
+    QStringList echoes;
+    for (int n = 0; n < flood.events; ++n)
+        echoes << Hex(flood.event(n));
+    EXPECT_EQ(Sent(), echoes);
+    EXPECT_TRUE(HeldKeys().isEmpty());
+    EXPECT_EQ(Counts(), CountsOf({}));
+}
+
 // The driver lends the input 16 receive buffers for system-exclusive blocks;
 // a block lost to the full buffer must give its buffer back, or such input
 // stops for the session after the sixteenth.
