@@ -153,9 +153,7 @@ void TSkinControl::AttachControl(TRuzOzodOvez *windowSkinner, TSkinData *skinDat
         SavedColour = Control->palette();
         SavedAutoFill = Control->autoFillBackground();
         FHadOwnPalette = Control->testAttribute(Qt::WA_SetPalette);
-        QPalette face = Control->palette();
-        face.setColor(QPalette::Window, FaceColor());
-        Control->setPalette(face);
+        GiveFaceColour();
         Control->setAutoFillBackground(true);
     }
     Control->update();
@@ -188,6 +186,16 @@ void TSkinControl::AttachGraphic(TRuzOzodOvez *windowSkinner, TSkinData *skinDat
     if (WindowSkinner)
         WindowSkinner->AddSkinner(this);
     Stage = StageAttached;
+}
+
+void TSkinControl::GiveFaceColour()
+{
+    // A control's colour is its window colour and that of the role it fills
+    // its background with (a tool bar's is the button colour).
+    QPalette face = Control->palette();
+    face.setColor(QPalette::Window, FaceColor());
+    face.setColor(Control->backgroundRole(), FaceColor());
+    Control->setPalette(face);
 }
 
 void TSkinControl::RestoreColour()
@@ -254,11 +262,8 @@ void TSkinControl::Draw(QPainter &, const QRect &) {}
 
 void TSkinControl::Refresh()
 {
-    if (SetColour && Control) {
-        QPalette face = Control->palette();
-        face.setColor(QPalette::Window, FaceColor());
-        Control->setPalette(face);
-    }
+    if (SetColour && Control)
+        GiveFaceColour();
     if (Handle)
         Handle->update();
     else if (GraphicControl)

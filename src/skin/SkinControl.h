@@ -159,6 +159,8 @@ protected:
     bool Pressed() const { return MouseState & msPressed; }
     void SetHot(bool on) { MouseState = on ? MouseState | msHot : MouseState & ~msHot; }
     void SetPressed(bool on) { MouseState = on ? MouseState | msPressed : MouseState & ~msPressed; }
+    // The control's colour becomes the skin's face colour.
+    void GiveFaceColour();
     // The skin's colours, resolved for painting.
     QColor SkinColor(TColor color) const;
     QColor FaceColor() const;

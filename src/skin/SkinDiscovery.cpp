@@ -3,12 +3,17 @@
 #include "skin/RadEzarArov.h"
 #include "skin/RuzOzodOvez.h"
 #include "skin/SkinControls.h"
+#include "skin/SkinMenuItem.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimeEdit>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace skin {
 
@@ -40,6 +45,14 @@ void SetTrue(QWidget *c, const char *name)
     // Only a property the control has is set; the name alone adds nothing.
     if (c->metaObject()->indexOfProperty(name) >= 0)
         c->setProperty(name, true);
+}
+
+// The menus' and the tool bars' drawing, made when first needed.
+TSkinMenuStyle *MenuStyleOf(TRuzOzodOvez *self)
+{
+    if (!self->MenuStyle)
+        self->MenuStyle = new TSkinMenuStyle(self);
+    return self->MenuStyle;
 }
 
 bool NameIs(const QString &upper, const QObject *c, const char *name)
@@ -81,8 +94,22 @@ void TRuzOzodOvez::SkinComponent(QWidget *c, QWidget *parent)
         AttachByHandle<TSkinTab>(this, c, c);
         return;
     }
-    if (IsControlClass(c, "TToolButton"))
+    if (IsToolBarButton(c) && set.contains(xcMainMenu)) {
+        // The bar draws its buttons; a button's menu is drawn as the form's.
+        auto *button = static_cast<QToolButton *>(c);
+        QMenu *menu = button->menu();
+        if (!menu && button->defaultAction())
+            menu = button->defaultAction()->menu();
+        if (menu)
+            MenuStyleOf(this)->OwnerDrawItems(menu, true);
         return;
+    }
+    if (auto *toolBar = qobject_cast<QToolBar *>(c); toolBar && set.contains(xcToolbar)) {
+        // A flat bar of the face colour, whose buttons the skin draws.
+        NewAttached<TSkinBox>(this, c, true);
+        MenuStyleOf(this)->OwnerDrawToolBar(toolBar, true);
+        return;
+    }
     if (NameIs(name, c, "TTABSET") && tabs) {
         NewAttached<TSkinTab31>(this, c, false);
         return;

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
+#include <QStyleOptionToolButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -36,6 +37,13 @@ constexpr int SeparatorHeight = 8;
 // far in from the item's far side.
 constexpr int ArrowDepth = 4;
 constexpr int ArrowInset = 4;
+
+// A tool button has no default state of its own; one that says it is the
+// default, as a push button does, is drawn as one.
+bool IsDefaultButton(const QWidget *widget)
+{
+    return widget->property("default").toBool();
+}
 
 QMargins MarginsOf(const TDataSkinObject &e)
 {
@@ -159,6 +167,11 @@ QImage CheckMarkImage()
     return image;
 }
 
+bool IsToolBarButton(const QWidget *widget)
+{
+    return qobject_cast<const QToolButton *>(widget) && qobject_cast<const QToolBar *>(widget->parentWidget());
+}
+
 TSkinMenuStyle::TSkinMenuStyle(TRuzOzodOvez *skinner) : QProxyStyle(), FSkinner(skinner) {}
 
 TSkinMenuStyle::~TSkinMenuStyle()
@@ -261,7 +274,8 @@ void TSkinMenuStyle::OwnerDrawToolBar(QToolBar *toolBar, bool on)
     if (!toolBar)
         return;
     for (QWidget *button : toolBar->findChildren<QToolButton *>()) {
-        if (on && button->style() != this) {
+        // A button drawn by a style of its own keeps it.
+        if (on && button->style() != this && !button->testAttribute(Qt::WA_SetStyle)) {
             FStyledWidgets.append(button);
             button->setStyle(this);
         } else if (!on && button->style() == this) {
@@ -383,14 +397,14 @@ void TSkinMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption 
     if ((element == PE_PanelMenu || element == PE_FrameMenu) && TWinSkinPopMenu::PaintsPanel(widget))
         return;
     // A tool bar's button: the skin's face, then the button's own picture
-    // and text over it.
-    if (element == PE_PanelButtonTool && widget && option) {
-        if (const auto *toolBar = qobject_cast<const QToolBar *>(widget->parentWidget())) {
-            const QStyle::State state = option->state;
-            if (PaintToolButton(toolBar, *painter, option->rect, state & (State_Sunken | State_On),
-                                state & (State_MouseOver | State_HasFocus), state & State_Enabled, true))
-                return;
-        }
+    // and text over it. The bar is flat: a button the skin gives no face
+    // shows the bar under it.
+    if (element == PE_PanelButtonTool && widget && option && ToolButtonFace() && IsToolBarButton(widget)) {
+        const QStyle::State state = option->state;
+        PaintToolButton(static_cast<const QToolBar *>(widget->parentWidget()), *painter, option->rect,
+                        state & (State_Sunken | State_On), state & (State_MouseOver | State_HasFocus),
+                        state & State_Enabled, IsDefaultButton(widget));
+        return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
@@ -700,35 +714,71 @@ void TSkinMenuStyle::DrawMenuText(const TSkinMenuItem &item, QPainter &canvas, c
     SkinDrawText(canvas, shown, rect, flags);
 }
 
+const TDataSkinButton *TSkinMenuStyle::ToolButtonFace() const
+{
+    const TSkinData *skinData = SkinData();
+    if (!skinData || !FSkinner || FSkinner->State != TRuzOzodOvez::StateSkinned)
+        return nullptr;
+    const TDataSkinButton *face = skinData->Skin.ButtonData.get();
+    return face && !face->Image.isNull() ? face : nullptr;
+}
+
+int TSkinMenuStyle::ToolButtonFrame(bool down, bool hot, bool enabled, bool isDefault)
+{
+    if (down)
+        return 2;
+    if (hot)
+        return 4;
+    if (!enabled)
+        return 0;
+    return isDefault ? 1 : 0;
+}
+
 bool TSkinMenuStyle::PaintToolButton(const QToolBar *toolBar, QPainter &canvas, const QRect &bounds, bool down,
                                      bool hot, bool enabled, bool isDefault) const
 {
-    const TSkinData *skinData = SkinData();
-    if (!toolBar || !skinData || !FSkinner || FSkinner->State != TRuzOzodOvez::StateSkinned)
+    const TDataSkinButton *face = ToolButtonFace();
+    const int frame = ToolButtonFrame(down, hot, enabled, isDefault);
+    if (!toolBar || !face || frame == 0)
         return false;
-    const TDataSkinButton *face = skinData->Skin.ButtonData.get();
-    if (!face || face->Image.isNull())
-        return false;
-    int frame = 0;
-    if (down)
-        frame = 2;
-    else if (hot)
-        frame = 4;
-    else if (!enabled)
-        frame = 0;
-    else if (isDefault)
-        frame = 1;
-    if (frame == 0)
-        return false;
-    if (frame == 1 && face->HasNormalColour2)
-        canvas.setPen(ResolveColor(face->NormalColour2));
-    else if (frame == 4 && face->HasMouseOverColour2)
-        canvas.setPen(ResolveColor(face->MouseOverColour2));
-    else if (frame == 2 && face->HasPressedColour2)
-        canvas.setPen(ResolveColor(face->PressedColour2));
     DrawSkinImage(canvas, bounds.adjusted(1, 1, -1, -1), face->Image, 0, 0, face->Trans, MenuItemFrames, frame,
                   MarginsOf(*face));
     return true;
+}
+
+void TSkinMenuStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                                        const QWidget *widget) const
+{
+    const auto *tool = qstyleoption_cast<const QStyleOptionToolButton *>(option);
+    const TDataSkinButton *face = ToolButtonFace();
+    if (control != CC_ToolButton || !tool || !face || !IsToolBarButton(widget)) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    QStyleOptionToolButton button(*tool);
+    const bool isDefault = IsDefaultButton(widget);
+    // A flat button is drawn without a face at rest; a default one has its
+    // face then too.
+    if (isDefault && button.state & State_Enabled) {
+        button.state &= ~State_AutoRaise;
+        button.state |= State_Raised;
+    }
+    // The text in the skin's colour for the face under it: the button's
+    // face, or the bar's.
+    const int frame =
+        ToolButtonFrame(button.state & (State_Sunken | State_On), button.state & (State_MouseOver | State_HasFocus),
+                        button.state & State_Enabled, isDefault);
+    TColor text = SkinData()->Skin.ButtonTextColor;
+    if (frame == 1 && face->HasNormalColour2)
+        text = face->NormalColour2;
+    else if (frame == 4 && face->HasMouseOverColour2)
+        text = face->MouseOverColour2;
+    else if (frame == 2 && face->HasPressedColour2)
+        text = face->PressedColour2;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        button.palette.setColor(group, QPalette::ButtonText, ResolveColor(text));
+    button.palette.setColor(QPalette::Disabled, QPalette::ButtonText, ResolveColor(SystemColor(COLOR_BTNSHADOW)));
+    QProxyStyle::drawComplexControl(control, &button, painter, widget);
 }
 
 } // namespace skin

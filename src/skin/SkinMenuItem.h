@@ -23,6 +23,7 @@ class QToolBar;
 
 namespace skin {
 
+class TDataSkinButton;
 class TRuzOzodOvez;
 class TSkin;
 class TSkinData;
@@ -44,6 +45,9 @@ struct TSkinMenuItem {
     bool IsSeparator() const { return Caption == QLatin1String("-"); }
     static TSkinMenuItem FromAction(QAction *action, QMenu *menu);
 };
+
+// A button of a tool bar: the bar draws it, with the skin's button face.
+bool IsToolBarButton(const QWidget *widget);
 
 // Which measure handler a menu's items get.
 enum class TMenuItemKind {
@@ -99,6 +103,9 @@ public:
     // icon and text are drawn over it. False when the skin gives none.
     bool PaintToolButton(const QToolBar *toolBar, QPainter &canvas, const QRect &bounds, bool down, bool hot,
                          bool enabled, bool isDefault) const;
+    // The frame of the skin's button face a tool bar's button shows in its
+    // state: 2 pressed, 4 hot, 1 default at rest; 0 for no face.
+    static int ToolButtonFrame(bool down, bool hot, bool enabled, bool isDefault);
 
     // QStyle
     QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
@@ -107,6 +114,8 @@ public:
                      const QWidget *widget) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override;
 
     // The screen's menu font.
@@ -119,6 +128,8 @@ protected:
 
 private:
     TSkinData *SkinData() const;
+    // The skin's face for tool bar buttons while the window is skinned.
+    const TDataSkinButton *ToolButtonFace() const;
     void Forget(QObject *menu);
 
     TRuzOzodOvez *FSkinner;

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +28,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -252,6 +255,32 @@ public:
     QTableWidget *Table;
     QStatusBar *Status;
     QLabel *Panel0, *Panel1;
+};
+
+// A main window of ours with a tool bar, whose buttons are its actions'.
+class TToolBarForm : public QMainWindow {
+    Q_OBJECT
+public:
+    TToolBarForm()
+    {
+        resize(400, 200);
+        Bar = addToolBar("Tools");
+        Plain = ButtonOf(Bar->addAction("Plain"));
+        Chosen = ButtonOf(Bar->addAction("Chosen"));
+        Chosen->setProperty("default", true);
+        QAction *opens = Bar->addAction("Opens");
+        Menu = new QMenu(this);
+        Menu->addAction("One");
+        opens->setMenu(Menu);
+        setCentralWidget(new QLabel("Centre"));
+    }
+
+    QToolBar *Bar;
+    QToolButton *Plain, *Chosen;
+    QMenu *Menu;
+
+private:
+    QToolButton *ButtonOf(QAction *action) { return qobject_cast<QToolButton *>(Bar->widgetForAction(action)); }
 };
 
 } // namespace skintest

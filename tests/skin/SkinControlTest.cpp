@@ -4,6 +4,7 @@
 #include "SkinControlFixture.h"
 #include "skin/RuzOzodOvez.h"
 #include "skin/SkinControls.h"
+#include "skin/SkinMenuItem.h"
 #include "skin/SkinMessages.h"
 
 #include <QAbstractItemView>
@@ -97,6 +98,12 @@ double TextContrast(const QImage &picture, const QRect &area)
 
 // Text a reader can make out, at the least contrast asked of body text.
 constexpr double Readable = 4.5;
+
+// A colour shaded from another, as a style shades a face: nearly the same.
+bool ShadedFrom(QRgb colour, QRgb from)
+{
+    return Contrast(colour, from) < 1.5;
+}
 
 // A skin component with the colour-frame skin, a form with one control of
 // each kind, shown, and a window skinner attached to it.
@@ -673,9 +680,9 @@ TEST_F(SkinnedForm, AGridsHeadersAndCornerTakeTheSkinsColoursAndGiveThemBack)
         EXPECT_GE(TextContrast(header->grab().toImage(), section.adjusted(3, 3, -3, -3)), Readable)
             << header->orientation();
     }
-    // The corner is shaded from the skin's face, not from the desktop's.
+    // The corner is shaded from the skin's face.
     const QRgb middle = PixelOf(corner, corner->rect().center());
-    EXPECT_LT(Contrast(middle, Face), Contrast(middle, before.rgb())) << Hex(middle);
+    EXPECT_TRUE(ShadedFrom(middle, Face)) << Hex(middle);
 
     skinner->Unskin();
     for (QWidget *part : {static_cast<QWidget *>(top), static_cast<QWidget *>(side), static_cast<QWidget *>(corner)}) {
@@ -711,6 +718,46 @@ TEST_F(SkinnedForm, HeaderSectionsShowTheFaceForTheKeyColourAndTheSkinsText)
     EXPECT_FALSE(key);
     EXPECT_TRUE(text);
     EXPECT_EQ(Hex(picture.pixel(0, 0)), Hex(Face));
+}
+
+TEST_F(SkinnedForm, AToolBarIsFlatAndItsButtonsShowTheSkinsFaceByTheirState)
+{
+    TSkinManage &manager = Manager();
+    manager.InstallHook();
+    auto *d = StoredComponent(nullptr, TSkinData::sfMainform, true, ControlSkinPackage());
+    TToolBarForm window;
+    ASSERT_TRUE(window.Plain && window.Chosen);
+    ASSERT_TRUE(ShowActive(&window));
+    ASSERT_TRUE(WaitFor([&] { return manager.FindSkinner(&window) != nullptr; }));
+    TRuzOzodOvez *s = manager.FindSkinner(&window);
+    ASSERT_TRUE(WaitFor([&] { return s->State == TRuzOzodOvez::StateSkinned; }));
+
+    QToolButton *plain = window.Plain;
+    const auto frame = [](int n) { return Hex(FrameColour(ButtonBase, n)); };
+    const QPoint inside(3, 3);
+    QToolBar *bar = window.Bar;
+    const QPoint empty(bar->width() - 4, bar->height() / 2);
+    EXPECT_TRUE(ShadedFrom(PixelOf(bar, empty), Face)) << "the bar";
+    EXPECT_EQ(Hex(PixelOf(plain, inside)), Hex(Face)) << "at rest, flat";
+    EXPECT_EQ(Hex(PixelOf(window.Chosen, inside)), frame(1)) << "the default one at rest";
+    // Its text, on the bar's face, is the skin's and stands out.
+    EXPECT_GE(TextContrast(plain->grab().toImage(), plain->rect()), Readable);
+
+    QTest::mouseMove(plain, plain->rect().center());
+    ASSERT_TRUE(WaitFor([&] { return plain->underMouse(); }));
+    EXPECT_EQ(Hex(PixelOf(plain, inside)), frame(4)) << "hot";
+    QSignalSpy clicked(plain, &QToolButton::clicked);
+    QTest::mousePress(plain, Qt::LeftButton, {}, plain->rect().center());
+    EXPECT_EQ(Hex(PixelOf(plain, inside)), frame(2)) << "pressed";
+    QTest::mouseRelease(plain, Qt::LeftButton, {}, plain->rect().center());
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_TRUE(s->MenuStyle->IsOwnerDrawn(window.Menu)) << "a button's menu";
+
+    // Unskinned, the bar and its buttons draw themselves again.
+    s->Unskin();
+    EXPECT_EQ(plain->style(), qApp->style());
+    EXPECT_FALSE(ShadedFrom(PixelOf(bar, empty), Face));
+    delete d;
 }
 
 TEST_F(SkinnedForm, ProgressWithoutAChunkPictureDrawsNoChunks)
