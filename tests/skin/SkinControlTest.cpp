@@ -1,6 +1,7 @@
 // Control skinners on real Qt widgets: which control gets which skinner,
 // the frames they draw, and how they follow the mouse, the keyboard and
 // their controls' lives.
+#include "Contrast.h"
 #include "SkinControlFixture.h"
 #include "skin/RuzOzodOvez.h"
 #include "skin/SkinControls.h"
@@ -22,7 +23,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 
 using namespace skin;
@@ -56,44 +56,6 @@ void MoveTo(QWidget *w, QPoint at)
 std::string Hex(QRgb c)
 {
     return QString::number(c & 0xFFFFFF, 16).toStdString();
-}
-
-// How far apart two colours stand for a reader: the ratio of their relative
-// luminances, from 1 (the same) to 21 (black on white).
-double Contrast(QRgb a, QRgb b)
-{
-    const auto luminance = [](QRgb c) {
-        const auto linear = [](int v) {
-            const double s = v / 255.0;
-            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// How well the text in an area of a picture stands out: the contrast of the
-// area's background, its most common colour, with the pixel of the text that
-// differs from it most.
-double TextContrast(const QImage &picture, const QRect &area)
-{
-    QHash<QRgb, int> counts;
-    const QRect inside = area.intersected(picture.rect());
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            ++counts[picture.pixel(x, y) | 0xFF000000u];
-    QRgb background = 0;
-    int most = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            background = it.key();
-        }
-    double best = 1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        best = std::max(best, Contrast(background, it.key()));
-    return best;
 }
 
 // Text a reader can make out, at the least contrast asked of body text.
@@ -677,7 +639,7 @@ TEST_F(SkinnedForm, AGridsHeadersAndCornerTakeTheSkinsColoursAndGiveThemBack)
                                   ? QRect(at.x() + start, at.y(), size, header->viewport()->height())
                                   : QRect(at.x(), at.y() + start, header->viewport()->width(), size);
         // Inside the section's edges only its text stands out.
-        EXPECT_GE(TextContrast(header->grab().toImage(), section.adjusted(3, 3, -3, -3)), Readable)
+        EXPECT_GE(StrongestContrast(header->grab().toImage(), section.adjusted(3, 3, -3, -3)), Readable)
             << header->orientation();
     }
     // The corner is shaded from the skin's face.
@@ -698,7 +660,7 @@ TEST_F(SkinnedForm, AComboBoxsOwnFieldKeepsItsOwnTextColour)
     auto *combo = static_cast<TSkinComBox *>(SkinnerOf(form->Combo));
     ASSERT_NE(combo, nullptr);
     const QImage picture = form->Combo->grab().toImage();
-    EXPECT_GE(TextContrast(picture, combo->EditRect(form->Combo->rect())), Readable);
+    EXPECT_GE(StrongestContrast(picture, combo->EditRect(form->Combo->rect())), Readable);
     skinner->Unskin();
     EXPECT_FALSE(form->Combo->testAttribute(Qt::WA_SetPalette));
 }
@@ -741,7 +703,7 @@ TEST_F(SkinnedForm, AToolBarIsFlatAndItsButtonsShowTheSkinsFaceByTheirState)
     EXPECT_EQ(Hex(PixelOf(plain, inside)), Hex(Face)) << "at rest, flat";
     EXPECT_EQ(Hex(PixelOf(window.Chosen, inside)), frame(1)) << "the default one at rest";
     // Its text, on the bar's face, is the skin's and stands out.
-    EXPECT_GE(TextContrast(plain->grab().toImage(), plain->rect()), Readable);
+    EXPECT_GE(StrongestContrast(plain->grab().toImage(), plain->rect()), Readable);
 
     QTest::mouseMove(plain, plain->rect().center());
     ASSERT_TRUE(WaitFor([&] { return plain->underMouse(); }));

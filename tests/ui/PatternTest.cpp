@@ -1,5 +1,6 @@
 // The chord pattern editor as the user works it: entering, clearing, copying
 // and pasting chords, markers, measures, its menu and texts, and its files.
+#include "Contrast.h"
 #include "EventWait.h"
 #include "PatternFixture.h"
 
@@ -17,9 +18,7 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include <cmath>
 #include <csignal>
-#include <map>
 #include <thread>
 
 #include <fcntl.h>
@@ -630,36 +629,10 @@ TEST_F(Pattern, ABadFileLeavesTheEditorExactlyAsItWas)
     }
 }
 
-// How far a colour stands out from another, 1 (not at all) to 21.
-double Contrast(QRgb a, QRgb b)
-{
-    const auto luminance = [](QRgb rgb) {
-        const auto linear = [](int channel) {
-            const double c = channel / 255.0;
-            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The strongest contrast within a square of the picture against its
-// commonest colour: for an arrow button, its arrow against its face.
+// An arrow button's arrow against its face, inside the button's edge.
 double ArrowContrast(const QImage &image, const QRect &square)
 {
-    std::map<QRgb, int> counts;
-    const QRect inside = square.adjusted(2, 2, -2, -2);
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            ++counts[image.pixel(x, y)];
-    const QRgb face =
-        std::max_element(counts.begin(), counts.end(), [](auto a, auto b) { return a.second < b.second; })->first;
-    double strongest = 1;
-    for (const auto &[colour, count] : counts)
-        strongest = std::max(strongest, Contrast(colour, face));
-    return strongest;
+    return StrongestContrast(image, square.adjusted(2, 2, -2, -2));
 }
 
 TEST_F(Pattern, TheGridsScrollBarsShowArrowsThatCanBeRead)
