@@ -206,6 +206,7 @@ TWinSkinMenu::~TWinSkinMenu()
 
 void TWinSkinMenu::FreeButtons()
 {
+    EndBarLoop();
     // The hot element must not outlive the button it is.
     if (Form && Form->HotObject)
         for (TMenuBtn *button : std::as_const(Buttons))
@@ -287,6 +288,7 @@ void TWinSkinMenu::HideMenuBar()
 
 void TWinSkinMenu::GiveMenuBack()
 {
+    EndBarLoop();
     RemoveMenuHook();
     if (MenuHandle) {
         MenuHandle->removeEventFilter(this);
@@ -471,12 +473,17 @@ bool TWinSkinMenu::MouseUp(const QPoint &point)
     return HitTest(point) != nullptr;
 }
 
+void TWinSkinMenu::RunCommand(TMenuBtn *button)
+{
+    if (QAction *action = button->MenuItem)
+        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+}
+
 bool TWinSkinMenu::TrackButton(TMenuBtn *button)
 {
     if (!button)
         return false;
-    if (QAction *action = button->MenuItem)
-        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+    RunCommand(button);
     QPointer<QMenu> menu = button->SubMenu;
     if (!menu)
         return false;
@@ -505,13 +512,123 @@ bool TWinSkinMenu::TrackButton(TMenuBtn *button)
         FPressPending = false;
         QueuePress(FPendingPress);
     }
+    if (FSelectPending >= 0) {
+        SelectButton(ButtonAt(FSelectPending));
+        FSelectPending = -1;
+    }
     return true;
+}
+
+TMenuBtn *TWinSkinMenu::ButtonAt(int index) const
+{
+    return index >= 0 && index < Buttons.size() ? Buttons[index] : nullptr;
+}
+
+void TWinSkinMenu::MoveTo(TMenuBtn *button)
+{
+    if (!button)
+        return;
+    if (button->SubMenu) {
+        OpenButton(button);
+        return;
+    }
+    if (FOpenIndex >= 0) {
+        // The open menu closes first; its loop ends inside TrackButton.
+        FSelectPending = button->Index;
+        while (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        return;
+    }
+    SelectButton(button);
+}
+
+void TWinSkinMenu::SelectButton(TMenuBtn *button)
+{
+    if (!button || !Form)
+        return;
+    if (FSelectedIndex < 0 && qApp)
+        qApp->installEventFilter(this);
+    FSelectedIndex = button->Index;
+    // Shown as a button whose menu is open.
+    button->Press();
+    Form->InMenuLoop = 1;
+}
+
+void TWinSkinMenu::EndBarLoop()
+{
+    if (FSelectedIndex < 0)
+        return;
+    TMenuBtn *button = ButtonAt(FSelectedIndex);
+    FSelectedIndex = -1;
+    if (qApp)
+        qApp->removeEventFilter(this);
+    if (Form) {
+        Form->InMenuLoop = 0;
+        if (button && Form->HotObject == button)
+            button->Leave();
+    }
+}
+
+bool TWinSkinMenu::BarLoopEvent(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // The loop has the keys: no shortcut of the window runs meanwhile.
+        event->accept();
+        return true;
+    case QEvent::KeyPress: {
+        int key = static_cast<QKeyEvent *>(event)->key();
+        if (Menu && Menu->isRightToLeft() && (key == Qt::Key_Left || key == Qt::Key_Right))
+            key = key == Qt::Key_Left ? Qt::Key_Right : Qt::Key_Left;
+        TMenuBtn *selected = ButtonAt(FSelectedIndex);
+        switch (key) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            MoveTo(NextButton(key == Qt::Key_Right));
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            EndBarLoop();
+            if (selected && selected->Enabled)
+                RunCommand(selected);
+            break;
+        case Qt::Key_Escape:
+        case Qt::Key_Alt:
+            EndBarLoop();
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    case QEvent::MouseMove:
+        if (Form && watched == Form->Handle) {
+            const QPoint global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+            TMenuBtn *button = HitTest(Form->ScreenToWindow(global));
+            if (button && button->Index != FSelectedIndex)
+                MoveTo(button);
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // The click itself goes on: on a bar button it runs or opens it.
+        EndBarLoop();
+        return false;
+    case QEvent::WindowDeactivate:
+        if (Form && watched == Form->Handle)
+            EndBarLoop();
+        return false;
+    default:
+        return false;
+    }
 }
 
 void TWinSkinMenu::OpenButton(TMenuBtn *button)
 {
     if (!button || !Form || !Form->Handle)
         return;
+    EndBarLoop();
     // As a click on the button would: it closes the open menu first, and
     // once that menu's loop has ended the bar tracks the button under it.
     const QPoint point = button->Rect.topLeft() + QPoint(1, 1);
@@ -563,7 +680,8 @@ TMenuBtn *TWinSkinMenu::NextButton(bool forward) const
     if (Buttons.isEmpty())
         return nullptr;
     const int n = int(Buttons.size());
-    const int i = forward ? (FOpenIndex + 1) % n : (FOpenIndex - 1 + n) % n;
+    const int current = FOpenIndex >= 0 ? FOpenIndex : FSelectedIndex;
+    const int i = forward ? (current + 1) % n : (current - 1 + n) % n;
     return Buttons[std::clamp(i, 0, n - 1)];
 }
 
@@ -604,6 +722,8 @@ void TWinSkinMenu::RemoveMenuHook()
 
 bool TWinSkinMenu::eventFilter(QObject *watched, QEvent *event)
 {
+    if (FSelectedIndex >= 0 && BarLoopEvent(watched, event))
+        return true;
     if (watched == FBar) {
         switch (event->type()) {
         case QEvent::ActionAdded:
@@ -684,7 +804,7 @@ bool TWinSkinMenu::MenuHook(QMenu *menu, QEvent *event)
     }
     if (target && target->Index != FOpenIndex) {
         FSwitching = true;
-        OpenButton(target);
+        MoveTo(target);
         return true;
     }
     return false;

@@ -113,6 +113,12 @@ public:
     bool TrackButton(TMenuBtn *button);
     // Closes the open menu and opens the button's.
     void OpenButton(TMenuBtn *button);
+    // Moving along the bar while one of its menus is open, by the keys or
+    // the mouse: a button with a menu opens it; a button without one is only
+    // selected, and the bar keeps the keys and the mouse until Return runs
+    // its command, a click lands, or Escape, Alt or leaving the window ends
+    // the loop.
+    void MoveTo(TMenuBtn *button);
     TMenuBtn *FindAccelButton(QChar c) const;
     // Alt with a letter: opens the button whose accelerator it is.
     bool DialogChar(QChar c);
@@ -151,6 +157,11 @@ private:
     void MenuChanged();
     void QueuePress(const QPoint &point);
     void QueueMenuChanged();
+    void RunCommand(TMenuBtn *button);
+    void SelectButton(TMenuBtn *button);
+    void EndBarLoop();
+    bool BarLoopEvent(QObject *watched, QEvent *event);
+    TMenuBtn *ButtonAt(int index) const;
 
     QList<QShortcut *> FShortcuts;
     QList<QPointer<QAction>> FLent;       // actions lent to the window
@@ -158,6 +169,8 @@ private:
     bool FLendQueued = false;
     QList<QPointer<QMenu>> FHooked;
     int FOpenIndex = -1;
+    int FSelectedIndex = -1;
+    int FSelectPending = -1; // selected once the open menu has closed
     QPointer<QAction> FSelectedItem;
     bool FSwitching = false;
     bool FFirstMessage = false;

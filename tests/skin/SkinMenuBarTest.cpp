@@ -322,6 +322,78 @@ TEST_F(MenuBar, ATopItemWithoutChildrenStillTriggersAndOpensNothing)
     EXPECT_FALSE(bar->MouseDown(QPoint(form->width() - 2, 3)));
 }
 
+struct SelectCase {
+    const char *name;
+    bool byMouse; // the mouse moves onto the item from the open Tools menu; else Left from the ? menu
+    int endKey;   // 0: a click on the window's client
+    int runs;     // times the item's command runs
+    QStringList menus;
+};
+
+void PrintTo(const SelectCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SelectedTopItem : public MenuBar, public testing::WithParamInterface<SelectCase> {};
+
+TEST_P(SelectedTopItem, IsReachedFromAnOpenMenuWithoutRunningItsCommandWhichOnlyReturnRuns)
+{
+    const SelectCase &c = GetParam();
+    SkinIt(true);
+    TMenuBtn *go = Button("&Go");
+    ASSERT_NE(go, nullptr);
+    int triggered = 0;
+    QObject::connect(form->Go, &QAction::triggered, [&] { ++triggered; });
+    const QPoint overGo = form->mapToGlobal(go->Rect.center());
+    QList<MenuScript::Step> steps{{c.menus.first(), [&](QMenu *menu) {
+                                       if (!c.byMouse) {
+                                           QTest::keyClick(menu, Qt::Key_Left);
+                                           return;
+                                       }
+                                       QMouseEvent move(QEvent::MouseMove, QPointF(-1, -1), QPointF(overGo),
+                                                        Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                                       QApplication::sendEvent(menu, &move);
+                                   }}};
+    // Right from the selected item opens the next button's menu.
+    if (c.menus.size() > 1)
+        steps.append({c.menus.last(), CloseAll});
+    MenuScript script(steps);
+    bar->MouseDown(Button(c.byMouse ? "&Tools..." : "?")->Rect.center());
+    ASSERT_TRUE(WaitFor([&] { return go->State == TNCObject::StatePressed && !QApplication::activePopupWidget(); }));
+    QCoreApplication::processEvents();
+    // Selected, shown as pressed, with no menu open and nothing run.
+    EXPECT_EQ(triggered, 0);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(go->State, TNCObject::StatePressed);
+    EXPECT_EQ(skinner->InMenuLoop, 1);
+    // Other keys are the loop's: they neither run it nor reach the window.
+    QTest::keyClick(form.get(), Qt::Key_Down);
+    EXPECT_EQ(go->State, TNCObject::StatePressed);
+    EXPECT_EQ(skinner->InMenuLoop, 1);
+
+    if (c.endKey)
+        QTest::keyClick(form.get(), Qt::Key(c.endKey));
+    else
+        QTest::mouseClick(form->centralWidget(), Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&] { return script.Done(); }));
+    EXPECT_TRUE(WaitFor([&] { return triggered == c.runs && skinner->InMenuLoop == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(triggered, c.runs);
+    EXPECT_EQ(go->State, TNCObject::StateNormal);
+    EXPECT_EQ(script.seen, c.menus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SelectedTopItem,
+    testing::Values(SelectCase{"ByTheMouseThenReturn", true, Qt::Key_Return, 1, {"ToolsPopup"}},
+                    SelectCase{"ByTheMouseThenEscape", true, Qt::Key_Escape, 0, {"ToolsPopup"}},
+                    SelectCase{"ByLeftThenEnter", false, Qt::Key_Enter, 1, {"WhatPopup"}},
+                    SelectCase{"ByLeftThenAClickElsewhere", false, 0, 0, {"WhatPopup"}},
+                    SelectCase{
+                        "ByTheMouseThenRightOpensTheNextMenu", true, Qt::Key_Right, 0, {"ToolsPopup", "WhatPopup"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(MenuBar, ARebuildLetsGoOfTheHotButton)
 {
     SkinIt();
