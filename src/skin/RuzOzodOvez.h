@@ -294,7 +294,7 @@ private:
     bool FAttached = false;
 
     // ---- The drawn frame
-    void ShowInPlace(Qt::WindowFlags flags);
+    void ChangeFlagsInPlace(Qt::WindowFlags flags);
     // The window's contents margins, its hand-placed controls moved along.
     void ApplyMargins(const QMargins &margins);
     void DropHotObject();

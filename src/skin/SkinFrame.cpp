@@ -9,10 +9,9 @@
 #include "skin/SkinDraw.h"
 #include "skin/SkinManage.h"
 
-#include <QApplication>
 #include <QMainWindow>
 #include <QPainter>
-#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -431,32 +430,21 @@ void TRuzOzodOvez::DropRegion()
 // ---------------------------------------------------------------------------
 // The window around the frame
 
-void TRuzOzodOvez::ShowInPlace(Qt::WindowFlags flags)
+void TRuzOzodOvez::ChangeFlagsInPlace(Qt::WindowFlags flags)
 {
     if (!Handle || Handle->windowFlags() == flags)
         return;
-    // A change of flags hides the window: it comes back where it was, and
-    // active when it was.
-    const QPoint pos = Handle->pos();
-    const bool visible = Handle->isVisible();
-    const bool active = Handle->isActiveWindow();
-    Handle->setWindowFlags(flags);
-    Handle->move(pos);
-    if (visible) {
-        Handle->show();
-        // Asked once the new native window is up.
-        if (active)
-            QTimer::singleShot(0, Handle, [window = Handle] {
-                if (!window || !window->isVisible())
-                    return;
-                // The window system may give the new native window the focus
-                // before Qt's widgets take it as their active window.
-                if (QGuiApplication::focusWindow() == window->windowHandle() && !window->isActiveWindow())
-                    QApplication::setActiveWindow(window);
-                else
-                    window->activateWindow();
-            });
+    // A window that has its native window keeps it, told the new flags as
+    // they are. Qt's own change of flags would hide the window and make a
+    // new one: a dialog waiting for its answer would end unanswered, and
+    // the window would lose its activation.
+    QWindow *window = Handle->windowHandle();
+    if (window && Handle->testAttribute(Qt::WA_WState_Created)) {
+        Handle->overrideWindowFlags(flags);
+        window->setFlags(flags);
+        return;
     }
+    Handle->setWindowFlags(flags);
 }
 
 void TRuzOzodOvez::SetFrameStyles(bool on)
@@ -482,11 +470,11 @@ void TRuzOzodOvez::SetFrameStyles(bool on)
         // moving over the frame is seen without a button held.
         // Qt gives a window that customises its caption buttons its frame
         // back: the customisation goes while the frame is ours.
-        ShowInPlace((FSaved.Flags & ~Qt::CustomizeWindowHint) | Qt::FramelessWindowHint);
+        ChangeFlagsInPlace((FSaved.Flags & ~Qt::CustomizeWindowHint) | Qt::FramelessWindowHint);
         Handle->setMouseTracking(true);
     } else if (FSaved.Saved) {
         FrameIcons &= uint8_t(~fiNoCaption);
-        ShowInPlace(FSaved.Flags);
+        ChangeFlagsInPlace(FSaved.Flags);
     }
 }
 

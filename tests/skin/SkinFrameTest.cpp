@@ -7,6 +7,9 @@
 #include "skin/SkinMessages.h"
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 using namespace skin;
 using namespace skintest;
@@ -138,6 +141,27 @@ TEST_F(SkinFrame, ADialogsCaptionTakesTheRoomOfTheIconItLacksButNeverCoversTheLa
     form->grab();
     EXPECT_FALSE(lamp->Visible);
     EXPECT_EQ(skinner->CaptionRect.left(), FrameSide + 30 - 16);
+}
+
+TEST_F(SkinFrame, AMessageBoxSkinnedWhileItWaitsForItsAnswerStaysOpenUntilItIsAnswered)
+{
+    Skin({200, 120}, false);
+    QMessageBox box(QMessageBox::Question, "Question", "Go on?", QMessageBox::Yes | QMessageBox::No, form.get());
+    bool skinnedWhileOpen = false;
+    QTimer::singleShot(0, &box, [&] {
+        // The frame is taken over while the box waits; then it is answered.
+        skinnedWhileOpen = WaitFor([&] {
+            const TRuzOzodOvez *s = Manager().FindSkinner(&box);
+            return s && s->FirstLayoutSeen && s->State == TRuzOzodOvez::StateSkinned && box.isVisible() &&
+                   box.windowFlags().testFlag(Qt::FramelessWindowHint);
+        });
+        QTimer::singleShot(100, &box, [&] {
+            if (box.isVisible())
+                QTest::mouseClick(box.button(QMessageBox::No), Qt::LeftButton);
+        });
+    });
+    EXPECT_EQ(box.exec(), QMessageBox::No);
+    EXPECT_TRUE(skinnedWhileOpen);
 }
 
 TEST_F(SkinFrame, CaptionButtonsShowByTheirVisibility)
