@@ -265,20 +265,39 @@ void TRuzOzodOvez::AttachForm(TSkinData *skinData, QWidget *form)
     Attach(skinData);
     if (!SkinData)
         return;
-    QWidget *colour = ColorWidget(form);
-    OldColor = colour->palette();
-    OldColorOwn = colour->testAttribute(Qt::WA_SetPalette);
-    OldAutoFill = colour->autoFillBackground();
+    PaintFace(ColorWidget(form));
+    AttachMenus();
+}
+
+void TRuzOzodOvez::PaintFace(QWidget *colour)
+{
+    if (!colour || !SkinData)
+        return;
+    if (FaceWidget != colour) {
+        FaceWidget = colour;
+        OldColor = colour->palette();
+        OldColorOwn = colour->testAttribute(Qt::WA_SetPalette);
+        OldAutoFill = colour->autoFillBackground();
+    }
     // The skin's colours stand in for the desktop's: the face, and the text
     // drawn on it, so that a control that keeps the desktop's text colour
-    // can still be read on the skin's face.
+    // can still be read on the skin's face. Labels and the like show the
+    // face through.
     QPalette face = colour->palette();
     face.setColor(QPalette::Window, ResolveColor(SkinData->Skin.ButtonFaceColor));
     face.setColor(QPalette::WindowText, ResolveColor(SkinData->Skin.WindowTextColor));
     face.setColor(QPalette::ButtonText, ResolveColor(SkinData->Skin.ButtonTextColor));
     colour->setPalette(face);
     colour->setAutoFillBackground(true);
-    AttachMenus();
+}
+
+void TRuzOzodOvez::RestoreFace()
+{
+    if (QWidget *colour = FaceWidget) {
+        colour->setPalette(OldColorOwn ? OldColor : QPalette());
+        colour->setAutoFillBackground(OldAutoFill);
+    }
+    FaceWidget = nullptr;
 }
 
 void TRuzOzodOvez::Attach(TSkinData *skinData)
@@ -349,10 +368,13 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
 
     if (MDIKind == 2 && ShowState == 1 && SkinManager && !SkinManager->MaximizedState)
         SkinManager->SetMaximizedState(true);
-    if (Form)
+    if (Form) {
         SkinChildren(Form);
-    else
+    } else {
+        // A window of another kind is filled with the face as a form is.
+        PaintFace(Handle);
         SkinForeignChildren();
+    }
     Invalidate(Handle);
 }
 
@@ -361,11 +383,8 @@ void TRuzOzodOvez::DetachPlain()
     if (HoverTimer)
         HoverTimer->stop();
     FreeSkinners();
-    if (Form && State != StateDestroying) {
-        QWidget *colour = ColorWidget(Form);
-        colour->setPalette(OldColorOwn ? OldColor : QPalette());
-        colour->setAutoFillBackground(OldAutoFill);
-    }
+    if (State != StateDestroying)
+        RestoreFace();
     if (Handle)
         Handle->removeEventFilter(this);
     if (Handle && State != StateDestroying) {

@@ -164,6 +164,7 @@ public:
     uint8_t Sizeable = 0;
     uint8_t UnicodeWindow = 0;
     QPointer<QMenu> SysMenuPopup;
+    QPointer<QWidget> FaceWidget; // the widget PaintFace coloured
     QPalette OldColor;
     bool OldColorOwn = false;
     bool OldAutoFill = false;
@@ -187,6 +188,10 @@ public:
 
     // Where a form keeps its colour: its client area when it has one.
     static QWidget *ColorWidget(QWidget *form);
+    // The skin's face and text colours on the widget that keeps the window's
+    // colour, and the widget's own back.
+    void PaintFace(QWidget *colour);
+    void RestoreFace();
 
     // ---- Menus: the skinned menu bar and the owner-drawn menu items.
     // The form's menus get their measure and draw handlers.

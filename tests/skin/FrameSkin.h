@@ -60,6 +60,16 @@ inline QImage TopPicture()
     return image;
 }
 
+// A colour as a description writes it: red, green and blue.
+inline QByteArray IniColour(QChar letter)
+{
+    const QRgb c = ColourOf(letter);
+    return QByteArray::number(qRed(c)) + ' ' + QByteArray::number(qGreen(c)) + ' ' + QByteArray::number(qBlue(c));
+}
+
+// The skin's face, on which the windows' texts are drawn in its text colour.
+constexpr char FaceLetter = 'F', TextLetter = 'W';
+
 inline QByteArray FramePackage(bool round = true)
 {
     const QByteArray trans = round ? "1" : "0";
@@ -74,7 +84,9 @@ inline QByteArray FramePackage(bool round = true)
                            trans +
                            "\r\nRightTopHeight=8\r\nRightBotHeight=8\r\n"
                            "TextShift=30\r\nTextRightClip=80\r\nTextAlignment=0\r\n"
-                           "[Colours]\r\nTitleTextActive=255 255 255\r\nTitleTextNoActive=0 0 0\r\n"
+                           "[Colours]\r\nTitleTextActive=255 255 255\r\nTitleTextNoActive=0 0 0\r\nButtonFace=" +
+                           IniColour(FaceLetter) + "\r\nWindowText=" + IniColour(TextLetter) +
+                           "\r\n"
                            "[ButtonClose]\r\nAction=0\r\nAlign=1\r\nXcoord=20\r\nYcoord=5\r\nframe=4\r\n"
                            "ButtonImage=close.bmp\r\n"
                            "[ButtonMax]\r\nAction=1\r\nAlign=1\r\nXcoord=38\r\nYcoord=5\r\nframe=4\r\n"

@@ -6,7 +6,9 @@
 #include "skin/BitmapHelpers.h"
 #include "skin/SkinMessages.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -163,6 +165,39 @@ TEST_F(SkinFrame, AMessageBoxSkinnedWhileItWaitsForItsAnswerStaysOpenUntilItIsAn
     EXPECT_EQ(box.exec(), QMessageBox::No);
     EXPECT_TRUE(skinnedWhileOpen);
 }
+
+// Windows known only as windows: a dialog of Qt's and a message box.
+class ForeignWindow : public SkinFrame, public testing::WithParamInterface<int> {
+protected:
+    static std::unique_ptr<QWidget> Make(int kind)
+    {
+        if (kind == 1)
+            return std::make_unique<QMessageBox>(QMessageBox::Information, "Information", "Text");
+        auto dialog = std::make_unique<QDialog>();
+        new QLabel("A label", dialog.get());
+        return dialog;
+    }
+};
+
+TEST_P(ForeignWindow, IsSkinnedWholeItsClientOnTheFaceItsTextsInTheSkinsTextColourAndGivenBackUnskinned)
+{
+    Skin({200, 120}, false, true, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint, Make(GetParam()));
+    ASSERT_EQ(skinner->Form, nullptr);
+    const QPalette before = QApplication::palette(form.get());
+    EXPECT_EQ(LetterOf(Shot().pixel(form->width() - 20, form->height() - 10)), FaceLetter) << "the client's face";
+    auto *label = form->findChild<QLabel *>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(label->autoFillBackground()) << "a static shows the face through";
+    EXPECT_EQ(LetterOf(label->palette().color(QPalette::WindowText).rgb()), TextLetter);
+
+    data->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return Manager().SkinnedForms.isEmpty(); }));
+    EXPECT_EQ(form->palette().color(QPalette::Window), before.color(QPalette::Window));
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), before.color(QPalette::WindowText));
+    EXPECT_NE(LetterOf(Shot().pixel(form->width() - 20, form->height() - 10)), FaceLetter);
+}
+
+INSTANTIATE_TEST_SUITE_P(DialogAndMessageBox, ForeignWindow, testing::Values(0, 1));
 
 TEST_F(SkinFrame, CaptionButtonsShowByTheirVisibility)
 {
