@@ -1,9 +1,14 @@
 // The decoder against our encoder, over inputs that reach each corner of
 // the code: the pre-filled ring, overlapping copies, the longest matches,
-// the tree's rebuild and codes longer than 16 bits.
+// the tree's rebuild and codes longer than 16 bits; and against a package
+// made by an encoder of its own, with its known answer.
 #include "SkinTestSupport.h"
 #include "skin/LzhEncoder.h"
 #include "skin/LzhTree.h"
+#include "skin/SkinReader.h"
+
+#include <QFile>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -151,6 +156,81 @@ TEST(Lzh, StopsInsideAMatchAtTheLength)
 {
     const QByteArray packed = LzhPack(QByteArray(600, 'z'));
     EXPECT_EQ(test::Unpack(packed, 70), QByteArray(70, 'z'));
+}
+
+QByteArray Fixture(const char *name)
+{
+    QFile file(QStringLiteral(HN_FIXTURES_DIR "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The noise entry of the known-answer package: the top byte of each state
+// of a linear congruential generator, as tools/skin/make_known_answer.py
+// writes it.
+QByteArray KnownNoise(int count)
+{
+    QByteArray out;
+    uint32_t state = 20000;
+    for (int i = 0; i < count; ++i) {
+        state = state * 1103515245u + 12345u;
+        out.append(char(state >> 24));
+    }
+    return out;
+}
+
+void AppendInt32(QByteArray &out, int32_t value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+// The archive the package decodes to, laid out here by hand: the header
+// (its two reserved words spaces), the names, the sizes, the entries.
+QByteArray KnownArchive(const QByteArray &description, const QByteArray &noise)
+{
+    const QByteArray names = "known.ini\r\nnoise.bin\r\n";
+    QByteArray out;
+    for (const int32_t word : {int32_t(20000), int32_t(names.size()), int32_t(0x20202020), int32_t(0x20202020)})
+        AppendInt32(out, word);
+    out += names;
+    AppendInt32(out, int32_t(description.size()));
+    AppendInt32(out, int32_t(noise.size()));
+    return out + description + noise;
+}
+
+// The package was made once by an encoder written on its own, sharing
+// nothing with our tree: a fault in the tree's update or rebuild would show
+// here, where a round trip through our encoder would cancel it out. Its
+// noise takes the root past 32768, so the tree is rebuilt once; its
+// description holds matches of 3 to 60 bytes, some copying their own
+// output, and its header's spaces match the ring's before any byte is
+// written.
+TEST(Lzh, DecodesAPackageMadeByAnIndependentEncoderToTheKnownAnswer)
+{
+    const QByteArray package = Fixture("known-answer.skn");
+    const QByteArray description = Fixture("known-answer.ini");
+    const QByteArray noise = KnownNoise(34000);
+    ASSERT_GT(package.size(), 4);
+    ASSERT_FALSE(description.isEmpty());
+    const QByteArray expected = KnownArchive(description, noise);
+    ASSERT_EQ(qFromLittleEndian<qint32>(package.constData()), expected.size());
+
+    const QByteArray decoded = test::Unpack(package.mid(4), expected.size());
+    ASSERT_EQ(decoded.size(), expected.size());
+    const auto [at, _] = std::mismatch(decoded.cbegin(), decoded.cend(), expected.cbegin());
+    EXPECT_EQ(at, decoded.cend()) << "first difference at byte " << (at - decoded.cbegin());
+
+    test::ShownMessages shown;
+    TSkinReader reader;
+    ASSERT_TRUE(reader.LoadPackage(package));
+    EXPECT_EQ(reader.Names, QStringList({"known.ini", "noise.bin"}));
+    QByteArray entry;
+    reader.ExtractEntry("known.ini", entry);
+    EXPECT_EQ(entry, description);
+    reader.ExtractEntry("noise.bin", entry);
+    EXPECT_TRUE(entry == noise);
+    EXPECT_TRUE(shown.messages.isEmpty());
 }
 
 TEST(Lzh, NegativeLengthIsRefused)
