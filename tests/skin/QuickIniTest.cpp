@@ -98,7 +98,8 @@ TEST(QuickIni, ReadIntegerTakesDecimalAndHexadecimal)
 
 TEST(QuickIni, LineEndsAndTheZeroByte)
 {
-    const TQuickIni ini = Parse(QByteArray("[A]\rk1=1\nk2=2\r\nk3=3\n\rk4=4\0[B]\r\nk5=5\r\n", 40));
+    static const char text[] = "[A]\rk1=1\nk2=2\r\nk3=3\n\rk4=4\0[B]\r\nk5=5\r\n";
+    const TQuickIni ini = Parse(QByteArray(text, sizeof text - 1)); // all of it, the zero byte within too
     EXPECT_EQ(ini.Lines, QStringList({"[A]", "k1=1", "k2=2", "k3=3", "k4=4"}));
     EXPECT_EQ(ini.ReadString("A", "k4", ""), "4");
     EXPECT_EQ(ini.SectionIndex("B"), -1) << "text after a zero byte is ignored";
