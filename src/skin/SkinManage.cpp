@@ -97,6 +97,8 @@ TSkinManage::~TSkinManage()
     for (const QPointer<QObject> &hook : std::as_const(ExtraHooks))
         delete hook.data();
     ExtraHooks.clear();
+    // A form's skinner stays with its form; the others are children of the
+    // manager and go with it.
     SkinnedForms.clear();
     for (const QPointer<TWinSkinPopMenu> &popup : std::as_const(PopupMenus))
         delete popup.data();
@@ -216,7 +218,10 @@ bool TSkinManage::SkinWindow(QWidget *window)
     if (!skinData || !skinData->SkinReady())
         return false;
 
-    auto *skinner = new TRuzOzodOvez(form);
+    // A form's skinner goes with the form; the skinner of any other window
+    // is the manager's, freed at the purge after its window has gone or with
+    // the manager, whichever comes first.
+    auto *skinner = new TRuzOzodOvez(form ? static_cast<QObject *>(form) : this);
     skinner->Handle = window;
     if (form)
         skinner->AttachForm(skinData, form);

@@ -291,10 +291,8 @@ TEST_P(SkinChoice, TakesTheComponentMeantForTheWindow)
     ASSERT_NE(skinner, nullptr);
     EXPECT_EQ(skinner->SkinData, components[c.chosen]);
     // A form's skinner goes with the form; another window's skinner is the manager's.
-    EXPECT_EQ(skinner->parent(), IsApplicationForm(window) ? window : nullptr);
+    EXPECT_EQ(skinner->parent(), IsApplicationForm(window) ? static_cast<QObject *>(window) : &manager);
     manager.SkinningOn = false;
-    if (!skinner->parent())
-        delete skinner;
 }
 
 using F = TSkinData::TSkinFormType;
@@ -423,7 +421,7 @@ TEST_F(SkinHook, ASkinnerWhoseWindowWentIsFreedAtTheNextPurge)
     ASSERT_TRUE(ShowActive(box));
     QPointer<TRuzOzodOvez> skinner = manager.FindSkinner(box);
     ASSERT_FALSE(skinner.isNull());
-    EXPECT_EQ(skinner->parent(), nullptr);
+    EXPECT_EQ(skinner->parent(), &manager);
     delete box;
     ASSERT_FALSE(skinner.isNull());
     EXPECT_EQ(skinner->State, TRuzOzodOvez::StateDestroyed);
@@ -440,16 +438,40 @@ TEST_F(SkinHook, SkinnersAndComponentsThatOutliveTheManagerLeaveItAlone)
     auto box = std::make_unique<QMessageBox>(QMessageBox::Information, "Information", "Text");
     ASSERT_TRUE(ShowActive(box.get()));
     ASSERT_TRUE(ShowActive(form.get()));
-    TRuzOzodOvez *foreign = manager.FindSkinner(box.get());
-    ASSERT_NE(foreign, nullptr);
-    ASSERT_NE(manager.FindSkinner(form.get()), nullptr);
+    const QPointer<TRuzOzodOvez> foreign = manager.FindSkinner(box.get());
+    ASSERT_FALSE(foreign.isNull());
+    const QPointer<TRuzOzodOvez> own = manager.FindSkinner(form.get());
+    ASSERT_FALSE(own.isNull());
     FreeSkinManager();
     EXPECT_EQ(SkinManager, nullptr);
-    // The form takes its skinner and component with it; the foreign skinner is freed by hand.
+    EXPECT_TRUE(foreign.isNull()) << "the manager takes the skinners it owns with it";
+    ASSERT_FALSE(own.isNull());
+    // The form takes its skinner and component with it; the box, no longer
+    // watched by a skinner, still handles its events.
     form.reset();
-    delete foreign;
+    EXPECT_TRUE(own.isNull());
+    box->hide();
+    box->show();
     box.reset();
     EXPECT_EQ(SkinManager, nullptr);
+}
+
+// The skinner of a window that is not a form (a message box, or a skinned
+// window's system menu, which is activated like a window) is freed at a purge
+// after its window has gone; when no purge follows, the manager frees it.
+TEST_F(SkinHook, AForeignSkinnerWhoseWindowWentIsFreedWithTheManager)
+{
+    TTestForm form;
+    StoredComponent(&form, TSkinData::sfMainform, true);
+    TSkinManage &manager = Manager();
+    auto *box = new QMessageBox(QMessageBox::Information, "Information", "Text");
+    ASSERT_TRUE(ShowActive(box));
+    const QPointer<TRuzOzodOvez> skinner = manager.FindSkinner(box);
+    ASSERT_FALSE(skinner.isNull());
+    delete box;
+    ASSERT_EQ(skinner->State, TRuzOzodOvez::StateDestroyed);
+    FreeSkinManager();
+    EXPECT_TRUE(skinner.isNull());
 }
 
 TEST_F(SkinHook, ReloadingLaysTheSkinnersOfItsComponentOutAgainLater)
