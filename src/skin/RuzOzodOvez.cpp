@@ -574,7 +574,9 @@ void TRuzOzodOvez::HoverTimerTick()
 
 bool TRuzOzodOvez::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == SysMenuPopup && SysMenuPopup)
+    // The menu's last events come from its QWidget destructor, when it is a
+    // QMenu no more: it is then not read through the typed pointer.
+    if (qobject_cast<QMenu *>(watched) && watched == SysMenuPopup)
         return SysMenuEvent(event);
     if (watched != Handle)
         return false;
