@@ -446,18 +446,44 @@ void TRuzOzodOvez::LayoutBorders()
 
 void TRuzOzodOvez::Reskin()
 {
-    State = 3;
+    // Restyling controls may take the focus from the one that had it.
+    const QPointer<QWidget> focused = Handle ? Handle->focusWidget() : nullptr;
+    State = StateReskin;
+    // The new face: the window's own here; the child forms' and the grids'
+    // fixed parts with their control skinners.
+    PaintFace(Form ? ColorWidget(Form) : Handle.data());
     PurgeSkinners();
     for (const QPointer<TSkinControl> &skinner : std::as_const(Skinners))
         if (skinner)
             skinner->Refresh();
     if (SkinMainMenu) {
+        RemeasureMenus();
         // The new skin's borders around the same client, and its outline.
+        FPieces = {};
         FitWindow(true);
         UpdateRegion();
     }
+    if (focused && Handle && Handle->focusWidget() != focused)
+        focused->setFocus();
     State = StateSkinned;
     Invalidate(Handle);
+}
+
+void TRuzOzodOvez::RemeasureMenus()
+{
+    if (!MenuStyle || !Handle)
+        return;
+    MenuStyle->OwnerDrawPopupMenus(Form, true);
+    // A menu measures its items once: those drawn in the skin measure them
+    // again in the new one.
+    QList<QMenu *> menus = Handle->findChildren<QMenu *>();
+    if (SysMenuPopup)
+        menus << SysMenuPopup;
+    for (QMenu *menu : std::as_const(menus))
+        if (menu->style() == MenuStyle) {
+            QEvent change(QEvent::StyleChange);
+            QCoreApplication::sendEvent(menu, &change);
+        }
 }
 
 void TRuzOzodOvez::LoadIcon(QImage &bitmap)

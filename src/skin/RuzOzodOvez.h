@@ -98,6 +98,8 @@ public:
     void FreeTitleButtons();
     void LayoutBorders();
     void Reskin();
+    // The menus drawn in the skin take a new skin's measures.
+    void RemeasureMenus();
     // The frame styles and region of a child window inside a multiple-document
     // frame as it is maximised and given back.
     void SetFrameStyles(bool on);

@@ -70,7 +70,8 @@ inline QByteArray IniColour(QChar letter)
 // The skin's face, on which the windows' texts are drawn in its text colour.
 constexpr char FaceLetter = 'F', TextLetter = 'W';
 
-inline QByteArray FramePackage(bool round = true)
+// The skin; another face, and more sections, make a second skin.
+inline QByteArray FramePackage(bool round = true, char face = FaceLetter, const QByteArray &more = {})
 {
     const QByteArray trans = round ? "1" : "0";
     const QByteArray ini = "[TitlebarSkin]\r\nSkinName=Frame test\r\n"
@@ -85,7 +86,7 @@ inline QByteArray FramePackage(bool round = true)
                            "\r\nRightTopHeight=8\r\nRightBotHeight=8\r\n"
                            "TextShift=30\r\nTextRightClip=80\r\nTextAlignment=0\r\n"
                            "[Colours]\r\nTitleTextActive=255 255 255\r\nTitleTextNoActive=0 0 0\r\nButtonFace=" +
-                           IniColour(FaceLetter) + "\r\nWindowText=" + IniColour(TextLetter) +
+                           IniColour(face) + "\r\nWindowText=" + IniColour(TextLetter) +
                            "\r\n"
                            "[ButtonClose]\r\nAction=0\r\nAlign=1\r\nXcoord=20\r\nYcoord=5\r\nframe=4\r\n"
                            "ButtonImage=close.bmp\r\n"
@@ -99,7 +100,8 @@ inline QByteArray FramePackage(bool round = true)
                            "[ButtonLamp]\r\nAction=-1\r\nVisibility=0\r\nVisibility1=3\r\nAlign=0\r\nXcoord=22\r\n"
                            "Ycoord=5\r\nframe=1\r\nButtonImage=lamp.bmp\r\n"
                            "[ButtonHelp]\r\nAction=5\r\nAlign=0\r\nXcoord=130\r\nYcoord=5\r\nframe=4\r\n"
-                           "ButtonImage=help.bmp\r\n";
+                           "ButtonImage=help.bmp\r\n" +
+                           more;
     return skin::PackSkin({
         {"skin.ini", ini},
         {"top.bmp", BmpOf(TopPicture())},
@@ -112,6 +114,7 @@ inline QByteArray FramePackage(bool round = true)
         {"min.bmp", BmpOf(Strip("mn", ButtonSize, ButtonSize))},
         {"lamp.bmp", BmpOf(Strip("o", 8, 8))},
         {"help.bmp", BmpOf(Strip("wxyz", ButtonSize, ButtonSize))},
+        {"menuitem.bmp", BmpOf(Strip("ih", 12, 12))},
     });
 }
 

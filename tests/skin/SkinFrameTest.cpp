@@ -4,13 +4,17 @@
 // as on a window's frame.
 #include "FrameSkin.h"
 #include "skin/BitmapHelpers.h"
+#include "skin/SkinMenuItem.h"
 #include "skin/SkinMessages.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 using namespace skin;
@@ -198,6 +202,41 @@ TEST_P(ForeignWindow, IsSkinnedWholeItsClientOnTheFaceItsTextsInTheSkinsTextColo
 }
 
 INSTANTIATE_TEST_SUITE_P(DialogAndMessageBox, ForeignWindow, testing::Values(0, 1));
+
+TEST_F(SkinFrame, ASecondSkinLoadedIsAppliedWholeFaceMenusAndFocusAlike)
+{
+    Skin({200, 120}, false);
+    auto *edit = new QLineEdit(form.get());
+    edit->setGeometry(40, 40, 100, 24);
+    edit->show();
+    QMenu *popup = new QMenu(form.get());
+    popup->addAction("An item of the window's own menu");
+    // The popup is the form's: its skinner draws it.
+    popup->ensurePolished();
+    ASSERT_EQ(popup->style(), skinner->MenuStyle);
+    const int narrow = popup->sizeHint().width();
+    const int system = skinner->SysMenuPopup->sizeHint().width();
+    edit->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return edit->hasFocus(); }));
+
+    // Another face, and menu items whose picture keeps a wide margin.
+    QTemporaryDir folder;
+    const QString file = folder.filePath("second.skn");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(FramePackage(true, 'G', "[MenuItem]\r\nImage=menuitem.bmp\r\nLeftWidth=60\r\n"));
+    }
+    data->SetSkinFile(file);
+    ASSERT_TRUE(WaitFor([&] { return LetterOf(Shot().pixel(form->width() - 20, form->height() - 10)) == 'G'; }))
+        << "the form's face";
+    EXPECT_EQ(LetterOf(TRuzOzodOvez::ColorWidget(form.get())->palette().color(QPalette::Window).rgb()), 'G');
+    EXPECT_EQ(popup->sizeHint().width(), narrow + 60) << "the window's menus measured in the new skin";
+    EXPECT_EQ(skinner->SysMenuPopup->sizeHint().width(), system + 60) << "and its system menu";
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(skinner->State, TRuzOzodOvez::StateSkinned);
+    EXPECT_EQ(form->contentsRect().size(), QSize(200, 120)) << "the client keeps its size";
+}
 
 TEST_F(SkinFrame, CaptionButtonsShowByTheirVisibility)
 {
