@@ -918,8 +918,7 @@ int TSkinUpDown::HalfState(int half) const
     if (!window || !window->isEnabled())
         return 3;
     // A button that is one arrow has its other half in a window of its own.
-    const QPoint cursor = window->mapFromGlobal(QCursor::pos());
-    if (SingleArrow() < 0 && HalfRect(ButtonArea(), 1 - half, Across()).contains(cursor))
+    if (SingleArrow() < 0 && HalfRect(ButtonArea(), 1 - half, Across()).contains(window->mapFromGlobal(QCursor::pos())))
         return 1;
     if (Pressed())
         return 2;
@@ -983,7 +982,6 @@ void SkinScrollButtons(QTabBar *bar, TSkinData *skinData, TRuzOzodOvez *windowSk
             (windowSkinner && windowSkinner->FindSkinner(button)))
             continue;
         auto *upDown = new TSkinUpDown(button);
-        upDown->Orientation = 1;
         upDown->AttachWindow(button, skinData, windowSkinner, canvas);
     }
 }
