@@ -13,7 +13,44 @@
 #include "ui/Pattern.h"
 #include "ui/analyse.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace ui {
+
+namespace {
+
+// Qt takes its window system from QT_QPA_PLATFORM, else from the desktop
+// session's DISPLAY or WAYLAND_DISPLAY; with none of them it can only abort.
+bool DesktopNamed()
+{
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return false;
+}
+
+void SayNoDesktop(const char *why)
+{
+    std::fprintf(stderr, "Harmonova needs a graphical desktop and found none: %s.\n", why);
+    std::fflush(stderr);
+}
+
+QtMessageHandler QtHandler = nullptr;
+
+// Qt's own lines pass on; its fatal one, which blames the installation and
+// dumps core, becomes ours and a plain exit.
+void ExitWithoutDesktop(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        QtHandler(type, context, text);
+        return;
+    }
+    SayNoDesktop("the one that DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM names could not be opened");
+    std::_Exit(1);
+}
+
+} // namespace
 
 TProgramWindows::TProgramWindows()
 {
@@ -56,7 +93,15 @@ void TProgramWindows::End()
 
 int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> onCreated)
 {
+    if (!DesktopNamed()) {
+        SayNoDesktop("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return 1;
+    }
+    // A desktop named but out of reach (a closed SSH session's display, say)
+    // is only found out while the application connects to it.
+    QtHandler = qInstallMessageHandler(ExitWithoutDesktop);
     platform::Application app(argc, argv);
+    qInstallMessageHandler(QtHandler);
     app.setApplicationName("Harmonova");
     app.setStyle(new TPanelStyle);
     // The program ends with its main window, whatever other window is open.
