@@ -348,15 +348,14 @@ void TWinSkinMenu::LendShortcuts()
         }
 }
 
-void TWinSkinMenu::QueueLendShortcuts()
+void TWinSkinMenu::QueueOnce(bool &queued, void (TWinSkinMenu::*step)())
 {
-    if (FLendQueued)
+    if (queued)
         return;
-    FLendQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        FLendQueued = false;
-        if (MenuHandle)
-            LendShortcuts();
+    queued = true;
+    QTimer::singleShot(0, this, [this, &queued, step] {
+        queued = false;
+        (this->*step)();
     });
 }
 
@@ -732,7 +731,7 @@ bool TWinSkinMenu::eventFilter(QObject *watched, QEvent *event)
             // Rebuilt once the change is complete (a change of language
             // touches several items), and never from within the bar's own
             // destruction.
-            QueueMenuChanged();
+            QueueOnce(FChangeQueued, &TWinSkinMenu::MenuChanged);
             break;
         default:
             break;
@@ -742,7 +741,7 @@ bool TWinSkinMenu::eventFilter(QObject *watched, QEvent *event)
     // Compared as objects: a menu may be part way through its destruction.
     if (IsActionEvent(event) && std::any_of(FWatchedMenus.cbegin(), FWatchedMenus.cend(),
                                             [watched](const QPointer<QMenu> &m) { return m.data() == watched; }))
-        QueueLendShortcuts();
+        QueueOnce(FLendQueued, &TWinSkinMenu::LendShortcuts);
     if (auto *menu = qobject_cast<QMenu *>(watched); menu && FHooked.contains(menu))
         return MenuHook(menu, event);
     return QObject::eventFilter(watched, event);
@@ -808,17 +807,6 @@ bool TWinSkinMenu::MenuHook(QMenu *menu, QEvent *event)
         return true;
     }
     return false;
-}
-
-void TWinSkinMenu::QueueMenuChanged()
-{
-    if (FChangeQueued)
-        return;
-    FChangeQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        FChangeQueued = false;
-        MenuChanged();
-    });
 }
 
 void TWinSkinMenu::MenuChanged()

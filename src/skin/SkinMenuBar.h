@@ -148,7 +148,6 @@ private:
     // actions that have one are lent to the window while the bar is hidden,
     // and given back with the bar.
     void LendShortcuts();
-    void QueueLendShortcuts();
     void TakeShortcutsBack();
     void HideMenuBar();
     void InstallMenuHook(QMenu *menu);
@@ -156,7 +155,9 @@ private:
     bool MenuHook(QMenu *menu, QEvent *event);
     void MenuChanged();
     void QueuePress(const QPoint &point);
-    void QueueMenuChanged();
+    // Runs the step once the events at hand are handled: once, however
+    // often it is asked for meanwhile.
+    void QueueOnce(bool &queued, void (TWinSkinMenu::*step)());
     void RunCommand(TMenuBtn *button);
     void SelectButton(TMenuBtn *button);
     void EndBarLoop();
