@@ -109,6 +109,9 @@ public:
 
     CURLcode Result() const { return FResult; }
 
+    // Ends the wait; Run() then returns false.
+    void Cancel() { FLoop.quit(); }
+
 private:
     struct TWatch {
         std::unique_ptr<QSocketNotifier> read;
@@ -238,17 +241,26 @@ int ValidProxyPort(const QString &text)
 EHttpError Failure(CURLcode code, const char *detail, const QUrl &url, const QString &proxy)
 {
     const QString why = QString::fromUtf8(*detail ? detail : curl_easy_strerror(code));
+    const auto failure = [&](THttpFailure kind, const QString &message) {
+        return EHttpError(kind, message, 0, QString(), why);
+    };
     switch (code) {
     case CURLE_COULDNT_CONNECT:
-        return EHttpError(THttpFailure::NoConnection,
-                          QStringLiteral("No connection to %1: %2").arg(proxy.isEmpty() ? url.host() : proxy, why));
+        return failure(THttpFailure::NoConnection,
+                       QStringLiteral("No connection to %1: %2").arg(proxy.isEmpty() ? url.host() : proxy, why));
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return EHttpError(THttpFailure::UnknownHost, QStringLiteral("Unknown host: %1").arg(why));
+        return failure(THttpFailure::UnknownHost, QStringLiteral("Unknown host: %1").arg(why));
     case CURLE_OPERATION_TIMEDOUT:
-        return EHttpError(THttpFailure::TimedOut, QStringLiteral("No reply in time: %1").arg(why));
+        return failure(THttpFailure::TimedOut, QStringLiteral("No reply in time: %1").arg(why));
+    // Only http is allowed, which the address was checked for: what is left
+    // unsupported is the reply, such as one without a status line.
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_GOT_NOTHING:
+        return failure(THttpFailure::NotHttp, QStringLiteral("Not an HTTP reply: %1").arg(why));
     default:
-        return EHttpError(THttpFailure::Other, why);
+        return failure(THttpFailure::Other, why);
     }
 }
 
@@ -256,6 +268,12 @@ EHttpError Failure(CURLcode code, const char *detail, const QUrl &url, const QSt
 
 THttpCli::THttpCli() = default;
 THttpCli::~THttpCli() = default;
+
+void THttpCli::Abort()
+{
+    if (FAbort)
+        FAbort();
+}
 
 void THttpCli::Get()
 {
@@ -309,6 +327,11 @@ void THttpCli::Get()
     } notBusy{FBusy};
 
     TTransfer transfer(e);
+    FAbort = [&transfer] { transfer.Cancel(); };
+    struct TNoAbort {
+        std::function<void()> &abort;
+        ~TNoAbort() { abort = nullptr; }
+    } noAbort{FAbort};
     if (!transfer.Run())
         throw EHttpError(THttpFailure::Cancelled, QStringLiteral("The request was cancelled"));
     const CURLcode result = transfer.Result();
@@ -318,6 +341,7 @@ void THttpCli::Get()
     long status = 0;
     curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
     FStatusCode = int(status);
+    FReasonPhrase = reply.reasonPhrase;
     FLastReceived = reply.body;
     if (status >= 400)
         throw EHttpError(THttpFailure::Status,

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -20,26 +21,33 @@ enum class THttpFailure {
     NoConnection, // the server (or the proxy) could not be reached
     UnknownHost,  // the server's (or the proxy's) name does not resolve
     TimedOut,     // no connection, or no complete reply, in time
+    NotHttp,      // something answered, but not as an HTTP server does
     Status,       // the server answered with a status of 400 or more
-    Cancelled,    // the event loop was told to end while the request waited
+    Cancelled,    // Abort() was called, or the event loop was told to end, while the request waited
     Other,        // anything else; the message says what
 };
 
 class EHttpError : public Exception {
 public:
-    EHttpError(THttpFailure failure, const QString &message, int statusCode = 0, QString reasonPhrase = {})
-        : Exception(message), FFailure(failure), FStatusCode(statusCode), FReasonPhrase(std::move(reasonPhrase))
+    EHttpError(THttpFailure failure, const QString &message, int statusCode = 0, QString reasonPhrase = {},
+               QString detail = {})
+        : Exception(message), FFailure(failure), FStatusCode(statusCode), FReasonPhrase(std::move(reasonPhrase)),
+          FDetail(std::move(detail))
     {
     }
     THttpFailure Failure() const { return FFailure; }
     // For Status: the status and the reason phrase of the reply.
     int StatusCode() const { return FStatusCode; }
     const QString &ReasonPhrase() const { return FReasonPhrase; }
+    // The network library's own English text for a failure it reported,
+    // else empty.
+    const QString &Detail() const { return FDetail; }
 
 private:
     THttpFailure FFailure;
     int FStatusCode;
     QString FReasonPhrase;
+    QString FDetail;
 };
 
 class THttpCli {
@@ -70,17 +78,24 @@ public:
     // in LastReceived(); after a failure without a reply, that keeps what it
     // held.
     void Get();
+    // Ends a running Get() at once, which then throws Cancelled; nothing
+    // when no request runs.
+    void Abort();
 
     bool Busy() const { return FBusy; }
     // The body of the last reply received, kept from one request to the next.
     const QByteArray &LastReceived() const { return FLastReceived; }
-    // The status of the last reply received, 0 before any.
+    // The status of the last reply received, 0 before any, and its reason
+    // phrase.
     int StatusCode() const { return FStatusCode; }
+    const QString &ReasonPhrase() const { return FReasonPhrase; }
 
 private:
     bool FBusy = false;
     QByteArray FLastReceived;
     int FStatusCode = 0;
+    QString FReasonPhrase;
+    std::function<void()> FAbort; // while a request runs
 };
 
 } // namespace platform

@@ -31,6 +31,7 @@ TAuthorAddresses &Addresses()
 
 constexpr char VersionFilePath[] = "/version/version.txt";
 constexpr char VersionFilePassword[] = "quilbent";
+constexpr int HttpOk = 200;
 
 // The dialog's fixed layout: the panel with the picture and the two links
 // under it, the buttons below the panel.
@@ -112,37 +113,48 @@ bool MessagesInEnglish()
 QString FailureReason(const platform::EHttpError &error)
 {
     using platform::THttpFailure;
+    const auto say = [](const char *english, const char *french) {
+        return QString::fromUtf8(MessagesInEnglish() ? english : french);
+    };
     switch (error.Failure()) {
     case THttpFailure::Busy:
-        return MessagesInEnglish() ? QStringLiteral("A check is already running.")
-                                   : QStringLiteral("Une vérification est déjà en cours.");
+        return say("A check is already running.", "Une vérification est déjà en cours.");
     case THttpFailure::NoConnection:
-        return MessagesInEnglish() ? QStringLiteral("No connection to the server.")
-                                   : QStringLiteral("Pas de connexion au serveur.");
+        return say("No connection to the server.", "Pas de connexion au serveur.");
     case THttpFailure::UnknownHost:
-        return MessagesInEnglish() ? QStringLiteral("The server's name is unknown.")
-                                   : QStringLiteral("Le nom du serveur est inconnu.");
+        return say("The server's name is unknown.", "Le nom du serveur est inconnu.");
     case THttpFailure::TimedOut:
-        return MessagesInEnglish() ? QStringLiteral("The server did not answer in time.")
-                                   : QStringLiteral("Le serveur n'a pas répondu à temps.");
+        return say("The server did not answer in time.", "Le serveur n'a pas répondu à temps.");
+    case THttpFailure::NotHttp:
+        return say("The server did not answer as a web server does.",
+                   "Le serveur n'a pas répondu comme un serveur web.");
     case THttpFailure::Status: {
         const QString status = QStringLiteral("%1 %2").arg(error.StatusCode()).arg(error.ReasonPhrase()).trimmed();
-        return MessagesInEnglish() ? QStringLiteral("The server answered: %1").arg(status)
-                                   : QStringLiteral("Le serveur a répondu : %1").arg(status);
+        return say("The server answered: %1", "Le serveur a répondu : %1").arg(status);
     }
     case THttpFailure::Cancelled:
     case THttpFailure::Other:
         break;
     }
-    return (MessagesInEnglish() ? QStringLiteral("Error: %1") : QStringLiteral("Erreur : %1")).arg(error.Message());
+    return say("The connection to the server failed.", "La connexion au serveur a échoué.");
 }
 
-QString FailureMessage(const platform::EHttpError &error)
+} // namespace
+
+QString VersionCheckFailure(const platform::EHttpError &error)
 {
-    return (MessagesInEnglish() ? QStringLiteral("Unable to reach the web site\r")
-                                : QStringLiteral("Impossible de joindre le site web\r")) +
-           FailureReason(error);
+    QString message = MessagesInEnglish() ? QStringLiteral("Unable to reach the web site\r")
+                                          : QStringLiteral("Impossible de joindre le site web\r");
+    message += FailureReason(error);
+    // The network library's own words stay for whoever looks further.
+    const QString detail =
+        error.Detail().isEmpty() && error.Failure() == platform::THttpFailure::Other ? error.Message() : error.Detail();
+    if (!detail.isEmpty())
+        message += (MessagesInEnglish() ? QStringLiteral("\rDetail: ") : QStringLiteral("\rDétail : ")) + detail;
+    return message;
 }
+
+namespace {
 
 // The published version is the reply up to and including its first ")".
 QString AvailableVersion(const QByteArray &reply)
@@ -257,6 +269,14 @@ void TAboutBox::ApplyLanguage()
     SetHint(BtnVersion, QString::fromUtf8(texts.versionHint));
 }
 
+void TAboutBox::done(int result)
+{
+    // A check still waiting for the web site ends with the box: none runs
+    // on in a hidden box, holding "About..." back and answering later.
+    Http->Abort();
+    QDialog::done(result);
+}
+
 void TAboutBox::showEvent(QShowEvent *event)
 {
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -300,14 +320,20 @@ void TAboutBox::BtnVersionClick()
     Http->URL = AuthorAddresses().WebSite + QString::fromLatin1(VersionFilePath);
 
     // Only this request's own reply is compared: after a failure there is
-    // nothing to compare, and the user is told why.
+    // nothing to compare, and the user is told why. Any reply but the file
+    // itself, a redirection too, is such a failure: its body is no version.
     QString message;
     try {
         Http->Get();
+        if (Http->StatusCode() != HttpOk)
+            throw platform::EHttpError(platform::THttpFailure::Status,
+                                       QStringLiteral("The server answered %1").arg(Http->StatusCode()),
+                                       Http->StatusCode(), Http->ReasonPhrase());
         message = VersionMessage(AvailableVersion(Http->LastReceived()));
     } catch (const platform::EHttpError &error) {
+        // A box closed while it checked shows nothing more.
         if (error.Failure() != platform::THttpFailure::Cancelled)
-            message = FailureMessage(error);
+            message = VersionCheckFailure(error);
     }
     ShowDefaultCursor();
     if (!message.isEmpty())

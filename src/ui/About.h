@@ -15,8 +15,9 @@ class TImage;
 class TImage32;
 
 namespace platform {
+class EHttpError;
 class THttpCli;
-}
+} // namespace platform
 
 // This program's version, as the web site's version file writes it.
 inline constexpr char ProgramVersion[] = "3.1 (01/04/2006)";
@@ -33,6 +34,11 @@ const TAuthorAddresses &AuthorAddresses();
 // Points the web link and the version check at another site, without a
 // closing "/". Tests give their own server.
 void SetWebSite(const QString &address);
+
+// What the version check says when the web site could not be reached: our
+// own words in the language of the messages, and the network library's
+// words, when it gave some, as a detail on the last line.
+QString VersionCheckFailure(const platform::EHttpError &error);
 
 class TAboutBox : public QDialog {
     Q_OBJECT
@@ -58,6 +64,10 @@ public:
     void SendMailClick();
     void HomepageClick();
     void BtnVersionClick();
+
+    // Closing the box, by OK, Escape or its close button, cancels a
+    // running check.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;

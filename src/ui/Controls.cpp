@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 #include "ui/PanelResources.h"
 
+#include "model/Declare.h"
 #include "platform/Exception.h"
 #include "ui/Colors.h"
 
@@ -226,8 +227,9 @@ void TImage32::LoadFromFile(const QString &fileName)
     QString error;
     const QImage picture = ReadPicture(fileName, &error);
     if (picture.isNull())
-        throw platform::Exception(
-            QStringLiteral("Cannot read the picture %1: %2").arg(QDir::toNativeSeparators(fileName), error));
+        throw platform::Exception((model::Language == 1 ? QStringLiteral("Cannot read the picture %1: %2")
+                                                        : QStringLiteral("Impossible de lire l'image %1 : %2"))
+                                      .arg(QDir::toNativeSeparators(fileName), error));
     setBitmap(picture);
 }
 

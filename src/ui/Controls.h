@@ -97,7 +97,8 @@ public:
     // A bitmap of the control's size in one colour ($00BBGGRR).
     void Clear(uint32_t color);
     // Reads a bitmap, JPEG or GIF file. Throws platform::Exception naming the
-    // file and what is wrong with it; the bitmap on show stays.
+    // file and what is wrong with it, in the current language; the bitmap on
+    // show stays.
     void LoadFromFile(const QString &fileName);
 
 protected:

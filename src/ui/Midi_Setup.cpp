@@ -918,6 +918,8 @@ void TFrmMidiSetup::ApplyLanguageChoice()
     FFormMain->ApplyLanguage();
     if (model::PatternFormCreated && OnPatternLanguage)
         OnPatternLanguage();
+    if (OnQtLanguage)
+        OnQtLanguage();
     model::HelpFile = model::Language == 1 ? QStringLiteral("ZADIVIZIRAZ.ARI") : QStringLiteral("ZUVIVODADOZ.IDI");
 }
 

@@ -89,6 +89,8 @@ public:
 
     // Re-labels the pattern editor after a change of language, once it exists.
     std::function<void()> OnPatternLanguage;
+    // Puts Qt's own texts in the language after a change of language.
+    std::function<void()> OnQtLanguage;
 
     void FormCreate();
     // Texts of the configured language; any other language leaves them.

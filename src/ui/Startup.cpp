@@ -3,6 +3,7 @@
 #include "ui/Controls.h"
 
 #include "midi/ThreadUnit.h"
+#include "model/Declare.h"
 #include "platform/ErrorHandler.h"
 #include "skin/SkinManage.h"
 #include "ui/About.h"
@@ -56,12 +57,15 @@ TProgramWindows::TProgramWindows()
 {
     // Its creation reports its own failures and goes on: the window exists.
     FFormMain = std::make_unique<TFormMain>();
+    // The settings are read now: Qt's dialogs speak the program's language.
+    FQtTranslation.Apply(model::Language);
     // Hidden until "About..." shows it; a failure to read the system proxy
     // is shown and start-up goes on.
     FAboutBox = std::make_unique<TAboutBox>(FFormMain.get());
     FPattern = std::make_unique<TFrmPattern>(FFormMain.get());
     FMidiSetup = std::make_unique<TFrmMidiSetup>(FFormMain.get());
     FMidiSetup->OnPatternLanguage = [pattern = FPattern.get()] { pattern->ApplyLanguage(); };
+    FMidiSetup->OnQtLanguage = [this] { FQtTranslation.Apply(model::Language); };
     // The first chord was drawn before the set-up dialog built the note
     // names to write under it.
     FFormMain->DrawStaff();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/QtTranslation.h"
+
 #include <functional>
 #include <memory>
 
@@ -35,6 +37,8 @@ public:
     void End();
 
 private:
+    // Made before the windows and gone after them.
+    TQtTranslation FQtTranslation;
     std::unique_ptr<TFormMain> FFormMain;
     std::unique_ptr<TAboutBox> FAboutBox;
     std::unique_ptr<TFrmPattern> FPattern;

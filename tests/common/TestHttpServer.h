@@ -48,6 +48,16 @@ public:
         };
     }
 
+    // Bytes written as they are, with no status line or header of their
+    // own, then the connection closed: something that is no web server.
+    static TAnswer Raw(const QByteArray &bytes)
+    {
+        return [=](QTcpSocket *socket) {
+            socket->write(bytes);
+            socket->disconnectFromHost();
+        };
+    }
+
     // Accepts the request and never answers.
     static TAnswer Silence()
     {

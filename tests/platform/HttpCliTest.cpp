@@ -138,7 +138,17 @@ TEST_F(HttpCli, EachFailureIsToldApartAndOnlyAReplyReplacesTheTextReceivedLast)
              http.Timeout = 500;
          },
          THttpFailure::TimedOut, 200, "earlier"},
-        {"not http",
+        {"no reply but its body",
+         []([[maybe_unused]] TTestHttpServer &site, [[maybe_unused]] THttpCli &http) {
+             site.Answer = TTestHttpServer::Raw("3.1 (01/04/2006)\r\n");
+         },
+         THttpFailure::NotHttp, 200, "earlier"},
+        {"an empty reply",
+         []([[maybe_unused]] TTestHttpServer &site, [[maybe_unused]] THttpCli &http) {
+             site.Answer = TTestHttpServer::Raw("");
+         },
+         THttpFailure::NotHttp, 200, "earlier"},
+        {"not an http address",
          []([[maybe_unused]] TTestHttpServer &site, [[maybe_unused]] THttpCli &http) {
              http.URL = QStringLiteral("file:///etc/hostname");
          },
@@ -163,6 +173,10 @@ TEST_F(HttpCli, EachFailureIsToldApartAndOnlyAReplyReplacesTheTextReceivedLast)
         ASSERT_NE(failure, std::nullopt);
         EXPECT_EQ(failure->Failure(), c.failure) << failure->Message().toStdString();
         EXPECT_FALSE(failure->Message().isEmpty());
+        // What the network library said is kept apart, when it said something.
+        const bool fromLibrary = c.failure != THttpFailure::Status && c.failure != THttpFailure::Other;
+        EXPECT_EQ(failure->Detail().isEmpty(), !fromLibrary) << failure->Detail().toStdString();
+        EXPECT_TRUE(failure->Message().contains(failure->Detail()));
         EXPECT_EQ(http.StatusCode(), c.status);
         EXPECT_EQ(http.LastReceived(), c.lastReceived);
         EXPECT_FALSE(http.Busy());
@@ -201,6 +215,30 @@ TEST_F(HttpCli, WhileItWaitsEventsFlowAndASecondRequestFailsAtOnceAsBusy)
     EXPECT_EQ(outer->Failure(), THttpFailure::TimedOut);
     EXPECT_GT(ticks, 10);
     EXPECT_EQ(site.Requests.size(), 1);
+}
+
+TEST_F(HttpCli, AbortEndsARunningRequestAtOnceAndTheNextOneRunsAsUsual)
+{
+    http.Abort(); // no request: nothing happens
+    site.Answer = TTestHttpServer::Silence();
+    http.Timeout = 60000;
+    QTimer aborter;
+    aborter.setInterval(10);
+    QObject::connect(&aborter, &QTimer::timeout, [&] {
+        if (!site.Requests.isEmpty())
+            http.Abort();
+    });
+    aborter.start();
+    const std::optional<EHttpError> failure = Failure();
+    aborter.stop();
+    ASSERT_NE(failure, std::nullopt);
+    EXPECT_EQ(failure->Failure(), THttpFailure::Cancelled);
+    EXPECT_FALSE(http.Busy());
+
+    site.Answer = TTestHttpServer::Reply(200, "OK", "3.1 (01/04/2006)");
+    ASSERT_NO_THROW(http.Get());
+    EXPECT_EQ(http.LastReceived(), "3.1 (01/04/2006)");
+    EXPECT_EQ(site.Requests.size(), 2);
 }
 
 TEST_F(HttpCli, AReplyThatNeverEndsIsCutOffAt64KBAndCountsAsReceived)

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
 
@@ -161,6 +162,16 @@ TEST_F(AboutTest, TheVersionFileDecidesTheMessageInTheLanguageOfTheMessages)
     EXPECT_TRUE(errors.isEmpty());
 }
 
+// The message without its last line when that is the network library's
+// detail, which differs from run to run ("after 0 ms").
+QStringList WithoutDetail(QStringList messages)
+{
+    for (QString &message : messages)
+        if (const qsizetype detail = message.lastIndexOf(QRegularExpression("\n(Detail: |Détail : )")); detail >= 0)
+            message.truncate(detail);
+    return messages;
+}
+
 TEST_F(AboutTest, ASiteThatCannotBeReachedIsSaidSoAndNothingStaleIsCompared)
 {
     const quint16 closed = TTestHttpServer::ClosedPort();
@@ -168,15 +179,37 @@ TEST_F(AboutTest, ASiteThatCannotBeReachedIsSaidSoAndNothingStaleIsCompared)
         const char *name;
         int language;
         QString site; // empty: the test's server
-        QByteArray status;
-        QString message;
+        TTestHttpServer::TAnswer answer;
+        QString message; // without the detail
+        bool detail;     // the library's words follow
     } cases[] = {
-        {"refused", 1, QStringLiteral("http://127.0.0.1:%1").arg(closed), "",
-         "Harmonova: Unable to reach the web site\nNo connection to the server."},
-        {"refusé", 2, QStringLiteral("http://127.0.0.1:%1").arg(closed), "",
-         "Harmonova: Impossible de joindre le site web\nPas de connexion au serveur."},
-        {"404", 1, "", "404", "Harmonova: Unable to reach the web site\nThe server answered: 404 Not Found"},
-        {"404 fr", 3, "", "404", "Harmonova: Impossible de joindre le site web\nLe serveur a répondu : 404 Not Found"},
+        {"refused",
+         1,
+         QStringLiteral("http://127.0.0.1:%1").arg(closed),
+         {},
+         "Harmonova: Unable to reach the web site\nNo connection to the server.",
+         true},
+        {"refusé",
+         2,
+         QStringLiteral("http://127.0.0.1:%1").arg(closed),
+         {},
+         "Harmonova: Impossible de joindre le site web\nPas de connexion au serveur.",
+         true},
+        // Error pages and redirections that happen to hold the version.
+        {"404", 1, "", TTestHttpServer::Reply(404, "Not Found", "3.1 (01/04/2006)"),
+         "Harmonova: Unable to reach the web site\nThe server answered: 404 Not Found", false},
+        {"404 fr", 3, "", TTestHttpServer::Reply(404, "Not Found", "3.1 (01/04/2006)"),
+         "Harmonova: Impossible de joindre le site web\nLe serveur a répondu : 404 Not Found", false},
+        {"302", 1, "", TTestHttpServer::Reply(302, "Found", "3.1 (01/04/2006)"),
+         "Harmonova: Unable to reach the web site\nThe server answered: 302 Found", false},
+        {"301 without a body", 2, "", TTestHttpServer::Reply(301, "Moved Permanently", ""),
+         "Harmonova: Impossible de joindre le site web\nLe serveur a répondu : 301 Moved Permanently", false},
+        {"204", 1, "", TTestHttpServer::Reply(204, "No Content", ""),
+         "Harmonova: Unable to reach the web site\nThe server answered: 204 No Content", false},
+        {"not http", 1, "", TTestHttpServer::Raw("3.1 (01/04/2006)\r\n"),
+         "Harmonova: Unable to reach the web site\nThe server did not answer as a web server does.", true},
+        {"pas http", 2, "", TTestHttpServer::Raw("3.1 (01/04/2006)\r\n"),
+         "Harmonova: Impossible de joindre le site web\nLe serveur n'a pas répondu comme un serveur web.", true},
     };
     Create();
     for (const auto &c : cases) {
@@ -191,15 +224,63 @@ TEST_F(AboutTest, ASiteThatCannotBeReachedIsSaidSoAndNothingStaleIsCompared)
         model::Language = c.language;
         if (!c.site.isEmpty())
             SetWebSite(c.site + "/harmonova");
-        if (!c.status.isEmpty()) // an error page that happens to hold the version
-            site.Answer = TTestHttpServer::Reply(404, "Not Found", "3.1 (01/04/2006)");
+        if (c.answer)
+            site.Answer = c.answer;
         QElapsedTimer clock;
         clock.start();
         Check();
-        EXPECT_EQ(messages, QStringList{c.message});
+        EXPECT_EQ(WithoutDetail(messages), QStringList{c.message});
+        EXPECT_EQ(WithoutDetail(messages) != messages, c.detail) << messages.join('\n').toStdString();
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         // It fails at once: far within the 10 s a connection may take.
         EXPECT_LT(clock.elapsed(), 5000);
+    }
+}
+
+// Every way of failing has words of ours in both languages; the network
+// library's English words come last, as a detail.
+TEST_F(AboutTest, EachFailureIsSaidInTheLanguageOfTheMessagesWithTheLibrarysWordsAsADetail)
+{
+    using platform::EHttpError;
+    using platform::THttpFailure;
+    const struct {
+        EHttpError error;
+        const char *english;
+        const char *french;
+    } cases[] = {
+        {EHttpError(THttpFailure::NoConnection, "No connection to 127.0.0.1: raw", 0, {},
+                    "Failed to connect to 127.0.0.1 port 9: Couldn't connect to server"),
+         "No connection to the server.\nDetail: Failed to connect to 127.0.0.1 port 9: Couldn't connect to server",
+         "Pas de connexion au serveur.\nDétail : Failed to connect to 127.0.0.1 port 9: Couldn't connect to server"},
+        {EHttpError(THttpFailure::UnknownHost, "Unknown host: raw", 0, {}, "Could not resolve host: www.example.org"),
+         "The server's name is unknown.\nDetail: Could not resolve host: www.example.org",
+         "Le nom du serveur est inconnu.\nDétail : Could not resolve host: www.example.org"},
+        {EHttpError(THttpFailure::TimedOut, "No reply in time: raw", 0, {}, "Operation timed out"),
+         "The server did not answer in time.\nDetail: Operation timed out",
+         "Le serveur n'a pas répondu à temps.\nDétail : Operation timed out"},
+        {EHttpError(THttpFailure::NotHttp, "Not an HTTP reply: raw", 0, {}, "Received HTTP/0.9 when not allowed"),
+         "The server did not answer as a web server does.\nDetail: Received HTTP/0.9 when not allowed",
+         "Le serveur n'a pas répondu comme un serveur web.\nDétail : Received HTTP/0.9 when not allowed"},
+        {EHttpError(THttpFailure::Status, "The server answered 500", 500, "Internal Server Error"),
+         "The server answered: 500 Internal Server Error", "Le serveur a répondu : 500 Internal Server Error"},
+        {EHttpError(THttpFailure::Busy, "A request is already running"), "A check is already running.",
+         "Une vérification est déjà en cours."},
+        {EHttpError(THttpFailure::Other, "Failure when receiving data from the peer", 0, {},
+                    "Failure when receiving data from the peer"),
+         "The connection to the server failed.\nDetail: Failure when receiving data from the peer",
+         "La connexion au serveur a échoué.\nDétail : Failure when receiving data from the peer"},
+        {EHttpError(THttpFailure::Other, "\"80a\" is not a proxy port"),
+         "The connection to the server failed.\nDetail: \"80a\" is not a proxy port",
+         "La connexion au serveur a échoué.\nDétail : \"80a\" is not a proxy port"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.english);
+        model::Language = 1;
+        EXPECT_EQ(VersionCheckFailure(c.error).replace('\r', '\n'),
+                  "Unable to reach the web site\n" + QString::fromUtf8(c.english));
+        model::Language = 2;
+        EXPECT_EQ(VersionCheckFailure(c.error).replace('\r', '\n'),
+                  "Impossible de joindre le site web\n" + QString::fromUtf8(c.french));
     }
 }
 
@@ -233,8 +314,9 @@ TEST_F(AboutTest, WhileTheSiteIsSilentTheBoxPaintsShowsTheHourglassAndASecondCli
 
     EXPECT_TRUE(hourglass);
     EXPECT_GT(counter.Paints, paintsBefore + 5) << "the box stopped painting while it waited";
-    EXPECT_EQ(messages, QStringList({"Harmonova: Unable to reach the web site\nA check is already running.",
-                                     "Harmonova: Unable to reach the web site\nThe server did not answer in time."}));
+    EXPECT_EQ(WithoutDetail(messages),
+              QStringList({"Harmonova: Unable to reach the web site\nA check is already running.",
+                           "Harmonova: Unable to reach the web site\nThe server did not answer in time."}));
     EXPECT_EQ(site.Requests.size(), 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -428,6 +510,56 @@ TEST_F(AboutInProgram, AboutShowsTheBoxModallyUntilOKReturnOrEscapeClosesIt)
     }
     EXPECT_TRUE(site.Requests.isEmpty()); // closing never checks the version
     EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(AboutInProgram, ClosingTheBoxWhileItChecksCancelsTheCheckAndAboutOpensItAgainAtOnce)
+{
+    site.Answer = TTestHttpServer::Silence();
+    program = std::make_unique<ui::TProgramWindows>();
+    program->FormMain().show();
+    AboutBox->Http->Timeout = 5000;
+    const struct {
+        const char *name;
+        std::function<void(TAboutBox *)> close;
+    } cases[] = {
+        {"OK", [](TAboutBox *b) { QTest::mouseClick(b->OKButton, Qt::LeftButton); }},
+        {"Escape", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Escape); }},
+        {"close button", [](TAboutBox *b) { b->close(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        site.Requests.clear();
+        messages.clear();
+        // Once the site has the request, the user closes the box.
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (site.Requests.isEmpty())
+                return;
+            closer.stop();
+            c.close(AboutBox);
+        });
+        QTimer::singleShot(0, [&] {
+            closer.start();
+            QTest::mouseClick(AboutBox->BtnVersion, Qt::LeftButton);
+        });
+        program->FormMain().mnuAbout->trigger();
+        EXPECT_FALSE(AboutBox->isVisible());
+        EXPECT_FALSE(AboutBox->Http->Busy()) << "the check ran on in the hidden box";
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(site.Requests.size(), 1);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+        // "About..." again shows the box at once.
+        bool shownModally = false;
+        QTimer::singleShot(0, [&] {
+            shownModally = QApplication::activeModalWidget() == AboutBox && AboutBox->isVisible();
+            AboutBox->accept();
+        });
+        program->FormMain().mnuAbout->trigger();
+        EXPECT_TRUE(shownModally);
+    }
     EXPECT_TRUE(errors.isEmpty());
 }
 

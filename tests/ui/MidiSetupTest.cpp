@@ -784,20 +784,32 @@ TEST_F(MidiSetup, ACancelledImageChooserChangesNothing)
 TEST_F(MidiSetup, AnUnreadablePictureIsReportedByNameAndTheOtherChoicesStillApply)
 {
     const QString garbage = QStringLiteral(HN_FIXTURES_DIR "/x.jpg");
-    StoreText("Background", garbage);
-    OpenBoth();
-    errors.clear(); // the main window's creation reported it too
-    w->ImgFond->setBitmap(Picture(Qt::blue));
-    ShowDialog();
-    dlg->ScrollSpeed->setValue(300);
-    Accept();
-    ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].startsWith("Cannot read the picture " + QDir::toNativeSeparators(garbage) + ": "))
-        << errors[0].toStdString();
-    EXPECT_EQ(w->ImgFond->Bitmap(), Picture(Qt::blue));
-    EXPECT_EQ(model::Speed, 300);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    const struct {
+        int language;
+        QString says;
+    } cases[] = {
+        {1, "Cannot read the picture " + QDir::toNativeSeparators(garbage) + ": "},
+        {2, "Impossible de lire l'image " + QDir::toNativeSeparators(garbage) + " : "},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.language);
+        StoreText("Background", garbage);
+        Store("Language", c.language);
+        OpenBoth();
+        errors.clear(); // the main window's creation reported it too
+        w->ImgFond->setBitmap(Picture(Qt::blue));
+        ShowDialog();
+        dlg->ScrollSpeed->setValue(300);
+        Accept();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors[0].startsWith(c.says)) << errors[0].toStdString();
+        EXPECT_EQ(w->ImgFond->Bitmap(), Picture(Qt::blue));
+        EXPECT_EQ(model::Speed, 300);
+        EXPECT_FALSE(dlg->isVisible());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        dlg.reset();
+        w.reset();
+    }
 }
 
 TEST_F(MidiSetup, NoBackgroundIsPlainWhiteNowAndAfterARestartAndDefaultIsTheProgramsPicture)

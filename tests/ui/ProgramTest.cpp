@@ -9,12 +9,18 @@
 #include "midi/ThreadUnit.h"
 #include "platform/MidiApi.h"
 #include "ui/Midi_Setup.h"
+#include "ui/Pattern.h"
 #include "ui/ShapePiano.h"
 #include "ui/Startup.h"
 #include "ui/analyse.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -23,6 +29,7 @@
 #include <climits>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <random>
 #include <set>
 #include <utility>
@@ -338,6 +345,58 @@ INSTANTIATE_TEST_SUITE_P(
                      Root(200, 4), Chord(230, 5), Root(420, 9)}},
         ClickScript{"SixtyQuickClicks", 1, 40, RandomClicks()}),
     [](const testing::TestParamInfo<ClickScript> &info) { return info.param.name; });
+
+// Cancels each dialog that comes on top, writing down its buttons' texts
+// without their mnemonics, by the kind of dialog.
+class TDialogCanceller {
+public:
+    std::map<QString, QStringList> Buttons;
+
+    TDialogCanceller()
+    {
+        FTimer.setInterval(10);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            QStringList &texts = Buttons[QString::fromLatin1(dialog->metaObject()->className())];
+            for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+                texts << button->text().remove(u'&');
+            dialog->reject();
+        });
+        FTimer.start();
+    }
+
+private:
+    QTimer FTimer;
+};
+
+TEST_F(Program, QtsOwnDialogsSpeakTheLanguageOfTheProgramAndFollowItsChange)
+{
+    Store("Language", 2);
+    program = std::make_unique<ui::TProgramWindows>();
+    TFrmPattern &pattern = program->Pattern();
+    // The comment box, then the file dialog, both cancelled.
+    const auto save = [&] {
+        TDialogCanceller canceller;
+        pattern.BtnSaveClick();
+        return std::pair(canceller.Buttons["QInputDialog"], canceller.Buttons["QFileDialog"]);
+    };
+
+    auto [comment, file] = save();
+    EXPECT_TRUE(comment.contains("Annuler")) << comment.join('|').toStdString();
+    EXPECT_TRUE(file.contains("Annuler")) << file.join('|').toStdString();
+    EXPECT_TRUE(file.contains("Enregistrer")) << file.join('|').toStdString();
+
+    TFrmMidiSetup &setup = program->MidiSetup();
+    setup.FormActivate();
+    setup.RadioEnglish->setChecked(true);
+    setup.BtnOkClick();
+    std::tie(comment, file) = save();
+    EXPECT_TRUE(comment.contains("Cancel")) << comment.join('|').toStdString();
+    EXPECT_TRUE(file.contains("Save")) << file.join('|').toStdString();
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).filter(".hnv").isEmpty());
+}
 
 TEST_F(Program, PlaybackModesOfTheMainWindowReachTheOutput)
 {
