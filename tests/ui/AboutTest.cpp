@@ -24,6 +24,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -442,6 +443,22 @@ class AboutInProgram : public AboutTest {
 protected:
     std::unique_ptr<ui::TProgramWindows> program;
 
+    // Each way the user closes the box.
+    struct TClosing {
+        const char *name;
+        std::function<void(TAboutBox *)> close;
+    };
+    static const std::vector<TClosing> &Closings()
+    {
+        static const std::vector<TClosing> closings = {
+            {"OK", [](TAboutBox *b) { QTest::mouseClick(b->OKButton, Qt::LeftButton); }},
+            {"Return", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Return); }},
+            {"Escape", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Escape); }},
+            {"close button", [](TAboutBox *b) { b->close(); }},
+        };
+        return closings;
+    }
+
     void SetUp() override
     {
         AboutTest::SetUp();
@@ -485,19 +502,11 @@ TEST_F(AboutInProgram, IsCreatedHiddenAtStartAndABadProxyPortIsShownWhileStartUp
     }
 }
 
-TEST_F(AboutInProgram, AboutShowsTheBoxModallyUntilOKReturnOrEscapeClosesIt)
+TEST_F(AboutInProgram, AboutShowsTheBoxModallyUntilTheUserClosesIt)
 {
     program = std::make_unique<ui::TProgramWindows>();
     program->FormMain().show();
-    const struct {
-        const char *name;
-        std::function<void(TAboutBox *)> close;
-    } cases[] = {
-        {"OK", [](TAboutBox *b) { QTest::mouseClick(b->OKButton, Qt::LeftButton); }},
-        {"Return", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Return); }},
-        {"Escape", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Escape); }},
-    };
-    for (const auto &c : cases) {
+    for (const TClosing &c : Closings()) {
         SCOPED_TRACE(c.name);
         bool shownModally = false;
         QTimer::singleShot(0, [&] {
@@ -519,15 +528,7 @@ TEST_F(AboutInProgram, ClosingTheBoxWhileItChecksCancelsTheCheckAndAboutOpensItA
     program = std::make_unique<ui::TProgramWindows>();
     program->FormMain().show();
     AboutBox->Http->Timeout = 5000;
-    const struct {
-        const char *name;
-        std::function<void(TAboutBox *)> close;
-    } cases[] = {
-        {"OK", [](TAboutBox *b) { QTest::mouseClick(b->OKButton, Qt::LeftButton); }},
-        {"Escape", [](TAboutBox *b) { QTest::keyClick(b, Qt::Key_Escape); }},
-        {"close button", [](TAboutBox *b) { b->close(); }},
-    };
-    for (const auto &c : cases) {
+    for (const TClosing &c : Closings()) {
         SCOPED_TRACE(c.name);
         site.Requests.clear();
         messages.clear();

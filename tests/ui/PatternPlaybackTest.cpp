@@ -93,6 +93,19 @@ protected:
         platform::loopback::ClearSent();
     }
 
+    // Measure 1 holds four chords on the roots from firstRoot up, its first
+    // cell is selected, and the tempo is stepped onto the value with an
+    // arrow, as the user sets it.
+    void FirstMeasureAt(int tempo, int firstRoot, int chord)
+    {
+        for (int col = 1; col <= 4; ++col)
+            Put(col, 0, firstRoot + col - 1, chord);
+        ClickCell(1, 0);
+        const int from = tempo < p->UpDown1->Max() ? tempo + 1 : tempo - 1;
+        p->UpDown1->setPosition(from);
+        p->UpDown1->Step(tempo - from);
+    }
+
     // Plays on with the metronome's own ticks out of the way: the test beats time.
     void PlayByHand()
     {
@@ -277,11 +290,7 @@ TEST_F(PatternPlayback, LeavingTheEditorStopsPlayback)
 TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnce)
 {
     Start(0);
-    for (int col = 1; col <= 4; ++col)
-        Put(col, 0, col, 1);
-    ClickCell(1, 0);
-    p->UpDown1->setPosition(199);
-    p->UpDown1->Step(1);
+    FirstMeasureAt(200, 1, 1);
     EXPECT_EQ(p->Tempo->intValue(), 200);
     EXPECT_EQ(p->BeatsPerMinute(), 200);
     EXPECT_EQ(p->Metronome->interval(), 300);
@@ -316,11 +325,7 @@ TEST_F(PatternPlayback, TheMetronomeTicksOnItsOwnAndATempoChangeTakesEffectAtOnc
 TEST_F(PatternPlayback, HoldingATempoArrowWhilePlayingKeepsTheBeatsComing)
 {
     Start(0);
-    for (int col = 1; col <= 4; ++col)
-        Put(col, 0, col, 1);
-    ClickCell(1, 0);
-    p->UpDown1->setPosition(31);
-    p->UpDown1->Step(-1);
+    FirstMeasureAt(30, 1, 1);
     ASSERT_EQ(p->BeatsPerMinute(), 30);
     int beats = 0;
     QObject::connect(p->Metronome, &platform::TPreciseTimer::timeout, p, [&] { ++beats; });
@@ -344,11 +349,7 @@ TEST_F(PatternPlayback, HoldingATempoArrowWhilePlayingKeepsTheBeatsComing)
 TEST_F(PatternPlayback, FastClicksOnPlayWhileItPlaysLeaveTheSwitchAndTheMetronomeAgreeing)
 {
     Start(1);
-    for (int col = 1; col <= 4; ++col)
-        Put(col, 0, col + 4, 20);
-    ClickCell(1, 0);
-    p->UpDown1->setPosition(199);
-    p->UpDown1->Step(1);
+    FirstMeasureAt(200, 5, 20);
     for (int click = 0; click < 25; ++click) {
         QTest::mouseClick(p->BtnPlay, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::qWait(click % 3 == 0 ? 320 : 20); // now and then a beat, and arpeggios cut short
