@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include "platform/Exception.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +9,10 @@
 #include <QSaveFile>
 #include <QUrl>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
 namespace platform {
@@ -36,28 +34,21 @@ Exception CannotOpen(const QString &fileName, const QString &why)
     return Exception(QStringLiteral("Le fichier de registre « %1 » ne peut pas être ouvert : %2.").arg(fileName, why));
 }
 
-// Only a regular file (or a link to one) is read. A FIFO would hold the
-// start until someone wrote to it, a device might never end: opened without
-// waiting, each is refused once seen for what it is.
 RegDocument LoadRegistryFile(const QString &fileName)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return {};
-        throw CannotOpen(fileName, qt_error_string(errno));
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw CannotOpen(fileName, file.errorString());
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0)
-        throw CannotOpen(fileName, qt_error_string(errno));
-    if (!S_ISREG(info.st_mode))
+    const TFileRead read = ReadRegularFile(fileName);
+    switch (read.Result) {
+    case TFileRead::Read:
+        return ParseRegFile(read.Bytes, fileName);
+    case TFileRead::Missing:
+        return {};
+    case TFileRead::NotRegular:
         throw CannotOpen(fileName, QStringLiteral("ce n'est pas un fichier ordinaire"));
-    return ParseRegFile(file.readAll(), fileName);
+    case TFileRead::TooLarge:
+    case TFileRead::Failed:
+        break;
+    }
+    throw CannotOpen(fileName, read.Error);
 }
 
 void SaveRegistryFile(const QString &fileName, const RegDocument &document)

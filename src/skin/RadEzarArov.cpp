@@ -1,6 +1,7 @@
 #include "skin/RadEzarArov.h"
 
 #include "platform/ErrorHandler.h"
+#include "platform/RegularFile.h"
 #include "skin/QuickIni.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinReader.h"
@@ -8,8 +9,6 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QWidget>
 #include <QtEndian>
@@ -244,12 +243,12 @@ void TSkinData::SetSkinFile(const QString &name)
     FSkinFile = name;
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!QFileInfo(name).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const platform::TFileRead read = platform::ReadRegularFile(name);
+    if (read.Result != platform::TFileRead::Read) {
         platform::Application::ShowException(QStringLiteral("The skin file \"%1\" cannot be read.").arg(name));
         return;
     }
-    if (LoadPackage(file.readAll()) && SkinFormtype == sfMainform)
+    if (LoadPackage(read.Bytes) && SkinFormtype == sfMainform)
         Reload();
 }
 

@@ -1,9 +1,8 @@
 #include "ui/PatternFile.h"
 
 #include "model/ChordTable.h"
+#include "platform/RegularFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QList>
 #include <QtEndian>
 
@@ -186,22 +185,20 @@ std::optional<QByteArray> ReadPatternBytes(const QString &fileName, int language
             *error = reason;
         return std::nullopt;
     };
-    // A name that is not there is left to the opening, which says so.
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile())
+    const platform::TFileRead read = platform::ReadRegularFile(fileName, PatternMaxFileSize);
+    switch (read.Result) {
+    case platform::TFileRead::Read:
+        return read.Bytes;
+    case platform::TFileRead::NotRegular:
         return refuse(complaint.Text("it is not a file but a folder, a pipe or a device",
                                      "ce n'est pas un fichier mais un dossier, un tube ou un périphérique"));
-    if (info.size() > PatternMaxFileSize)
-        return refuse(complaint.TooLarge(info.size()));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(file.errorString());
-    // A file that grew since it was looked at is read no further than
-    // needed to refuse it.
-    const QByteArray bytes = file.read(PatternMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refuse(file.errorString());
-    return bytes;
+    case platform::TFileRead::TooLarge:
+        return refuse(complaint.TooLarge(read.Size));
+    case platform::TFileRead::Missing:
+    case platform::TFileRead::Failed:
+        break;
+    }
+    return refuse(read.Error);
 }
 
 QByteArray WritePatternFile(const TPatternFileContents &contents)
