@@ -46,7 +46,9 @@ const FileCase fileCases[] = {
          mkfifo(QFile::encodeName(name).constData(), 0600);
          return name;
      },
-     -1, TFileRead::NotRegular, {}},
+     -1,
+     TFileRead::NotRegular,
+     {}},
     {"EndlessDevice", [](const QDir &) { return QStringLiteral("/dev/zero"); }, -1, TFileRead::NotRegular, {}},
     {"LinkToAFile",
      [](const QDir &d) {
