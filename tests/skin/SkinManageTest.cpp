@@ -412,22 +412,33 @@ TEST_F(SkinHook, TheProgramHearsOfEveryNewWindowWhileSkinningIsOn)
     EXPECT_EQ(created, (QStringList{"skintest::TTestForm", "#32768", "#32768"}));
 }
 
-TEST_F(SkinHook, ASkinnerWhoseWindowWentIsFreedAtTheNextPurge)
+// The skinner of a window that is not a form (a message box, or a skinned
+// window's system menu, which is activated like a window) is the manager's:
+// freed at a purge after its window has gone or, when no purge follows, with
+// the manager.
+TEST_F(SkinHook, ASkinnerWhoseWindowWentIsFreedAtTheNextPurgeOrWithTheManager)
 {
-    TTestForm form;
-    StoredComponent(&form, TSkinData::sfMainform, true);
-    TSkinManage &manager = Manager();
-    auto *box = new QMessageBox(QMessageBox::Information, "Information", "Text");
-    ASSERT_TRUE(ShowActive(box));
-    QPointer<TRuzOzodOvez> skinner = manager.FindSkinner(box);
-    ASSERT_FALSE(skinner.isNull());
-    EXPECT_EQ(skinner->parent(), &manager);
-    delete box;
-    ASSERT_FALSE(skinner.isNull());
-    EXPECT_EQ(skinner->State, TRuzOzodOvez::StateDestroyed);
-    manager.PurgeSkinners();
-    EXPECT_TRUE(skinner.isNull());
-    EXPECT_TRUE(manager.SkinnedForms.isEmpty());
+    for (const bool purge : {false, true}) {
+        SCOPED_TRACE(purge ? "purge" : "the manager's end");
+        TTestForm form;
+        StoredComponent(&form, TSkinData::sfMainform, true);
+        TSkinManage &manager = Manager();
+        auto *box = new QMessageBox(QMessageBox::Information, "Information", "Text");
+        ASSERT_TRUE(ShowActive(box));
+        QPointer<TRuzOzodOvez> skinner = manager.FindSkinner(box);
+        ASSERT_FALSE(skinner.isNull());
+        EXPECT_EQ(skinner->parent(), &manager);
+        delete box;
+        ASSERT_FALSE(skinner.isNull());
+        EXPECT_EQ(skinner->State, TRuzOzodOvez::StateDestroyed);
+        if (purge) {
+            manager.PurgeSkinners();
+            EXPECT_TRUE(manager.SkinnedForms.isEmpty());
+        } else {
+            FreeSkinManager();
+        }
+        EXPECT_TRUE(skinner.isNull());
+    }
 }
 
 TEST_F(SkinHook, SkinnersAndComponentsThatOutliveTheManagerLeaveItAlone)
@@ -454,24 +465,6 @@ TEST_F(SkinHook, SkinnersAndComponentsThatOutliveTheManagerLeaveItAlone)
     box->show();
     box.reset();
     EXPECT_EQ(SkinManager, nullptr);
-}
-
-// The skinner of a window that is not a form (a message box, or a skinned
-// window's system menu, which is activated like a window) is freed at a purge
-// after its window has gone; when no purge follows, the manager frees it.
-TEST_F(SkinHook, AForeignSkinnerWhoseWindowWentIsFreedWithTheManager)
-{
-    TTestForm form;
-    StoredComponent(&form, TSkinData::sfMainform, true);
-    TSkinManage &manager = Manager();
-    auto *box = new QMessageBox(QMessageBox::Information, "Information", "Text");
-    ASSERT_TRUE(ShowActive(box));
-    const QPointer<TRuzOzodOvez> skinner = manager.FindSkinner(box);
-    ASSERT_FALSE(skinner.isNull());
-    delete box;
-    ASSERT_EQ(skinner->State, TRuzOzodOvez::StateDestroyed);
-    FreeSkinManager();
-    EXPECT_TRUE(skinner.isNull());
 }
 
 TEST_F(SkinHook, ReloadingLaysTheSkinnersOfItsComponentOutAgainLater)
