@@ -9,10 +9,14 @@
 // whole number of beats. The note-ons that reach the loopback output are
 // timed from its log, against a grid anchored where most of them fall.
 //
-//   bench_metronome [--beats N] [--tempo BPM] [--all]
+//   bench_metronome [--beats N] [--tempo BPM] [--all] [--load N]
 //
-// Goals: 99th percentile of the tick deviation under 1 ms; drift at the last
-// beat under 1 ms.
+// --load N runs the measurement beside N busy processes.
+//
+// Goals: on a quiet machine, 99th percentile of the tick deviation under
+// 1 ms and drift at the last beat under 1 ms; on a quiet machine and beside
+// one busy process per processor, the first note-ons of the beats within
+// 2 ms of the grid at the 99th percentile and within 5 ms at worst.
 #include "BenchSupport.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
@@ -43,6 +47,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int DefaultBeats = 200;
 constexpr int DefaultTempo = 200;
 constexpr double GoalMs = 1.0;
+constexpr double NoteOnTailGoalMs = 2.0;
+constexpr double NoteOnWorstGoalMs = 5.0;
 
 struct TSummary {
     double median = 0;
@@ -101,6 +107,7 @@ int main(int argc, char **argv)
         else if (!std::strcmp(argv[i], "--all"))
             all = true;
     }
+    const bench::TBusyProcesses busy(bench::LoadArgument(argc, argv));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -157,6 +164,7 @@ int main(int argc, char **argv)
     QTimer::singleShot(500, &app, [&] {
         std::printf("playing %d beats at %d BPM (%.0f ms a beat) through the loopback output...\n", beats, tempo,
                     beatMs);
+        busy.Describe();
         std::fflush(stdout);
         QFile::resize(log, 0);
         const Clock::time_point on = Clock::now();
@@ -182,11 +190,15 @@ int main(int argc, char **argv)
             const double anchor = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];
             for (double &d : output)
                 d -= anchor;
-            Print("first note-on vs the beat grid:", Summarise(output));
+            const TSummary notes = Summarise(output);
+            Print("first note-on vs the beat grid:", notes);
             std::printf("beats heard: %zu of %zu ticks\n", heard.size(), ticks.size());
             const TSummary s = Summarise(deviations);
-            std::printf("goal: p99 and drift under %.1f ms: %s\n", GoalMs,
+            std::printf("goal (quiet machine): tick p99 and drift under %.1f ms: %s\n", GoalMs,
                         s.p99 < GoalMs && std::fabs(s.last) < GoalMs ? "met" : "NOT met");
+            std::printf("goal: first note-on p99 under %.1f ms and worst under %.1f ms: %s\n", NoteOnTailGoalMs,
+                        NoteOnWorstGoalMs,
+                        notes.p99 < NoteOnTailGoalMs && notes.worst < NoteOnWorstGoalMs ? "met" : "NOT met");
         });
     });
     return app.exec();
