@@ -5,7 +5,9 @@
 // A 13-note arpeggio (the chromatic scale from the C chords are built on to
 // the C above) is played through the loopback MIDI output the way the
 // program plays it: a playback thread hands the body to the event loop,
-// which waits Speed milliseconds after every note. The loopback driver
+// which sends the first note and waits, handling events, while the
+// timekeeper's thread sends the others Speed milliseconds apart. The
+// benchmark says how each thread is scheduled. The loopback driver
 // writes every message to its log with a time stamp; the gaps between
 // successive note-ons are read from there. The processor time is the
 // process's user and system time over the whole run.
@@ -21,6 +23,7 @@
 #include "midi/ThreadUnit.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
+#include "platform/Realtime.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -161,6 +164,7 @@ int main(int argc, char **argv)
         PlayArpeggio(output);
     const double processor = ProcessorSeconds() - processorStart;
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const QString timekeeper = TimekeeperScheduling();
 
     const std::vector<double> times = NoteOnTimes(log);
     if (times.size() != static_cast<std::size_t>(Notes * runs)) {
@@ -185,6 +189,8 @@ int main(int argc, char **argv)
     std::printf("Ascending arpeggio of %d notes at Speed %d ms, %d runs, %zu gaps between note-ons\n", Notes, speed,
                 runs, gaps.size());
     busy.Describe();
+    std::printf("  first notes sent by the event loop's thread (%s), the others by the timekeeper's (%s)\n",
+                qPrintable(platform::DescribeScheduling(platform::ThisThreadId())), qPrintable(timekeeper));
     std::printf("  gap min %.3f ms, median %.3f ms, 95th percentile %.3f ms, max %.3f ms\n", sorted.front(), median,
                 ninetyFifth, sorted.back());
     std::printf("  gaps within %.1f ms of %d ms: %td of %zu\n", gapGoal, speed, onTime, gaps.size());

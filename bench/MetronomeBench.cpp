@@ -18,8 +18,10 @@
 // one busy process per processor, the first note-ons of the beats within
 // 2 ms of the grid at the 99th percentile and within 5 ms at worst.
 #include "BenchSupport.h"
+#include "midi/ThreadUnit.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
+#include "platform/Realtime.h"
 #include "platform/Registry.h"
 #include "ui/Controls.h"
 #include "ui/ImgSwitch.h"
@@ -193,6 +195,9 @@ int main(int argc, char **argv)
             const TSummary notes = Summarise(output);
             Print("first note-on vs the beat grid:", notes);
             std::printf("beats heard: %zu of %zu ticks\n", heard.size(), ticks.size());
+            std::printf("ticks on the event loop's thread (%s); beats sent by the timekeeper's thread (%s)\n",
+                        qPrintable(platform::DescribeScheduling(platform::ThisThreadId())),
+                        qPrintable(TimekeeperScheduling()));
             const TSummary s = Summarise(deviations);
             std::printf("goal (quiet machine): tick p99 and drift under %.1f ms: %s\n", GoalMs,
                         s.p99 < GoalMs && std::fabs(s.last) < GoalMs ? "met" : "NOT met");

@@ -10,20 +10,20 @@ namespace {
 
 constexpr uint32_t HeaderSize = sizeof(MIDIHDR);
 
-QString OutputErrorText(MMRESULT code)
-{
-    char text[128] = {};
-    if (midiOutGetErrorTextA(code, text, sizeof text) != MMSYSERR_NOERROR)
-        return QStringLiteral("Specified error number is out of range");
-    return QString::fromUtf8(text, static_cast<qsizetype>(strnlen(text, sizeof text)));
-}
-
 QString NameOf(const MIDIOUTCAPSA &caps)
 {
     return QString::fromUtf8(caps.szPname, static_cast<qsizetype>(strnlen(caps.szPname, sizeof caps.szPname)));
 }
 
 } // namespace
+
+QString MidiOutputErrorText(MMRESULT code)
+{
+    char text[128] = {};
+    if (midiOutGetErrorTextA(code, text, sizeof text) != MMSYSERR_NOERROR)
+        return QStringLiteral("Specified error number is out of range");
+    return QString::fromUtf8(text, static_cast<qsizetype>(strnlen(text, sizeof text)));
+}
 
 TMidiOutput::TMidiOutput(QObject *owner) : QObject(owner)
 {
@@ -54,7 +54,7 @@ void TMidiOutput::Check(MMRESULT result)
 {
     FError = static_cast<uint16_t>(result);
     if (FError != MMSYSERR_NOERROR)
-        throw EmidioutputError(OutputErrorText(result));
+        throw EmidioutputError(MidiOutputErrorText(result));
 }
 
 MIDIOUTCAPSA TMidiOutput::QueryCaps(int32_t deviceId)

@@ -23,6 +23,9 @@ public:
     using Exception::Exception;
 };
 
+// The driver's text for a result code, as an EmidioutputError carries it.
+QString MidiOutputErrorText(platform::MMRESULT code);
+
 class TMidiOutput : public QObject {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include "midi/MidiOut.h"
 #include "model/Declare.h"
 #include "model/Helpers.h"
+#include "platform/Realtime.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -34,9 +35,6 @@ bool Overtaken(uint64_t playback)
     return NewestPlayback.load() != playback;
 }
 
-constexpr int NoteOff = 0x80;
-constexpr int NoteOn = 0x90;
-constexpr int Velocity = 64;
 constexpr int KeyToNote = 35; // key 13, the C chords are built on, is MIDI note 48
 
 // What the playback threads share. Left alive at exit: a thread that has
@@ -105,56 +103,149 @@ int MidiNote(int key)
     return Byte(key + KeyToNote + model::Detune);
 }
 
-// Every note-on as it went out, by slot, for as long as its note sounds. A
-// note-off goes out as its note-on did, so that changing the channel or the
-// transposition in Setup while a chord sounds cannot leave that chord hanging.
-struct TSentNote {
-    int key = 0; // 0: nothing known for the slot
-    int channel = 0;
-    int note = 0;
-};
-using TSentNotes = model::Array<TSentNote, model::TNoteSlots::Low, model::TNoteSlots::High>;
-TSentNotes SentSounding; // the note-ons of the notes in SoundingNotes, by slot
-
-// Each note is forgotten as its note-off goes out, so an output that
-// refuses one leaves the rest to the next playback.
-void SwitchOffNotes(TMidiOutput &output)
+TTimekeeper &Keeper()
 {
+    return TTimekeeper::Instance();
+}
+
+// The planned playback the body about to run stands for, if any.
+std::shared_ptr<TPlayback> PlannedToRun;
+// The planned playback the next playback thread started stands for.
+std::shared_ptr<TPlayback> ExpectedPlayback;
+
+// A slot of SoundingNotes that no longer holds the note that went out (the
+// program's end or a test set it) is switched off as it holds it now.
+// Called under the timekeeper's lock.
+void TakeSoundingNotes()
+{
+    TSentNotes &sounding = Keeper().Sounding();
     for (int slot = model::TNoteSlots::Low; slot <= model::TNoteSlots::High; ++slot) {
         const int key = model::SoundingNotes[slot].Note;
-        if (key == 0)
-            continue;
-        const TSentNote &sent = SentSounding[slot];
-        if (sent.key == key)
-            output.SendShort(Byte(NoteOff + sent.channel), sent.note, Velocity);
-        else
-            output.SendShort(Byte(NoteOff + model::MidiChannel), MidiNote(key), Velocity);
-        model::SoundingNotes[slot].Note = 0;
-        SentSounding[slot] = {};
+        if (sounding[slot].key != key)
+            sounding[slot] = key == 0 ? TSentNote{} : TSentNote{key, model::MidiChannel, MidiNote(key)};
     }
 }
 
-void PlayNotes(TMidiOutput &output, bool ascending, uint64_t playback)
+// Brings SoundingNotes up to what went out, the notes switched on or off
+// since it last was, in order; and what it says then is what the next
+// playback switches off.
+void SyncSoundingNotes()
+{
+    std::lock_guard lock(Keeper().Lock());
+    for (const auto &[slot, key] : Keeper().TakeChanges())
+        model::SoundingNotes[slot].Note = key;
+    TakeSoundingNotes();
+}
+
+// The timekeeper's thread tells the user-interface thread once of what it
+// sent, however much it sends before the news is read.
+std::atomic<bool> SyncPosted{false};
+
+void PostSync()
+{
+    if (SyncPosted.exchange(true))
+        return;
+    QCoreApplication *application = QCoreApplication::instance();
+    const bool posted = application && QMetaObject::invokeMethod(
+                                           application,
+                                           [] {
+                                               SyncPosted = false;
+                                               SyncSoundingNotes();
+                                           },
+                                           Qt::QueuedConnection);
+    if (!posted)
+        SyncPosted = false;
+}
+
+// The timekeeper reaches the user-interface thread, and stops with the
+// application, from the first playback on.
+void PrepareKeeper()
+{
+    static const bool prepared = [] {
+        Keeper().SetOnChange(PostSync);
+        return true;
+    }();
+    (void)prepared;
+    std::lock_guard lock(Threads().mutex);
+    StopWhenApplicationEnds(Threads());
+}
+
+// The note-ons of the slots from the given place in the visiting order on,
+// each at its moment: the first at the moment given, each other one the
+// wait after the one before it.
+TNotePlan PlanNotes(const model::TNoteSlots &notes, bool atOnce, bool ascending, int fromVisited,
+                    TPlaybackClock::time_point at)
 {
     constexpr int First = model::TNoteSlots::Low;
     constexpr int Last = model::TNoteSlots::High;
-    for (int visited = 0; visited <= Last - First; ++visited) {
-        // A playback started during the last wait, or the program's end,
-        // has taken over.
-        if (Overtaken(playback))
-            return;
+    const TPlaybackClock::duration wait =
+        atOnce ? TPlaybackClock::duration::zero() : std::chrono::milliseconds(std::max(model::Speed, 0));
+    TNotePlan plan;
+    for (int visited = fromVisited; visited <= Last - First; ++visited) {
         const int slot = ascending ? First + visited : Last - visited;
-        // Read afresh: something run during the last wait may have changed them.
-        const int key = model::ChordNotes[slot].Note;
+        const int key = notes[slot].Note;
         if (key == 0)
             continue;
-        const TSentNote sent{key, model::MidiChannel, MidiNote(key)};
-        output.SendShort(Byte(NoteOn + sent.channel), sent.note, Velocity);
-        model::SoundingNotes[slot].Note = key;
-        SentSounding[slot] = sent;
-        if (!PlayAtOnce)
-            model::Delay(model::Speed);
+        plan.notes.push_back({visited, slot, {key, model::MidiChannel, MidiNote(key)}, at, wait});
+        at += wait;
     }
+    plan.end = at;
+    return plan;
+}
+
+// The playback planned for this moment, when it plays what this body would
+// play now: its start has gone out, or goes out now. A plan whose moment has
+// not come, or that plays something else, is dropped if it has not started.
+std::shared_ptr<TPlayback> TakePlanned(std::shared_ptr<TPlayback> planned, const TMidiOutput &output, bool ascending)
+{
+    if (!planned)
+        return nullptr;
+    std::lock_guard lock(Keeper().Lock());
+    const TPlaybackClock::time_point now = TPlaybackClock::now();
+    const bool same = planned->start <= now && !planned->cancelled && planned->refusal == platform::MMSYSERR_NOERROR &&
+                      planned->device == output.DeviceHandle() && planned->ascending == ascending &&
+                      planned->whole == PlanNotes(model::ChordNotes, PlayAtOnce, ascending, 0, planned->start);
+    if (!same) {
+        if (!planned->started)
+            Keeper().Cancel(*planned);
+        return nullptr;
+    }
+    Keeper().RunDue();
+    return planned;
+}
+
+// A playback starting now: what is due at once goes out before it returns.
+std::shared_ptr<TPlayback> Begin(const TMidiOutput &output, bool ascending)
+{
+    PrepareKeeper();
+    SyncSoundingNotes();
+    const TPlaybackClock::time_point now = TPlaybackClock::now();
+    auto playback = std::make_shared<TPlayback>(output.DeviceHandle(), ascending, now,
+                                                PlanNotes(model::ChordNotes, PlayAtOnce, ascending, 0, now));
+    std::lock_guard lock(Keeper().Lock());
+    Keeper().Add(playback);
+    Keeper().RunDue();
+    return playback;
+}
+
+// Waits, handling events, until the playback is over, planning the notes
+// still to come anew after every event, since anything may have changed
+// ChordNotes, PlayAtOnce or Speed.
+void Follow(TPlayback &playback, uint64_t number)
+{
+    model::ProcessEventsUntil([&] {
+        SyncSoundingNotes();
+        std::lock_guard lock(Keeper().Lock());
+        if (playback.refusal != platform::MMSYSERR_NOERROR)
+            throw EmidioutputError(MidiOutputErrorText(playback.refusal));
+        if (Overtaken(number))
+            Keeper().Cancel(playback);
+        if (playback.Over())
+            return true;
+        Keeper().Revise(playback, PlanNotes(model::ChordNotes, PlayAtOnce, playback.ascending, playback.resumeVisited,
+                                            playback.resumeAt));
+        return false;
+    });
 }
 
 } // namespace
@@ -162,27 +253,102 @@ void PlayNotes(TMidiOutput &output, bool ascending, uint64_t playback)
 void PlayChordNotes(TMidiOutput *output)
 {
     const uint64_t started = std::exchange(PlaybackToRun, 0);
+    const std::shared_ptr<TPlayback> planned = std::exchange(PlannedToRun, nullptr);
     if (!output)
         return;
     // Called outside a playback thread's body, it is a playback started now.
     const uint64_t playback = started != 0 ? started : ++NewestPlayback;
     if (Overtaken(playback))
         return;
-    SwitchOffNotes(*output);
-    PlayNotes(*output, ArpeggioDirection == QLatin1String("up"), playback);
+    const bool ascending = ArpeggioDirection == QLatin1String("up");
+    std::shared_ptr<TPlayback> sounding = TakePlanned(planned, *output, ascending);
+    if (!sounding)
+        sounding = Begin(*output, ascending);
+    Follow(*sounding, playback);
 }
 
 void SwitchOffSoundingNotes(TMidiOutput *output)
 {
-    if (output && output->DeviceHandle())
-        SwitchOffNotes(*output);
+    if (!output || !output->DeviceHandle())
+        return;
+    SyncSoundingNotes();
+    platform::MMRESULT refusal = platform::MMSYSERR_NOERROR;
+    {
+        std::lock_guard lock(Keeper().Lock());
+        refusal = Keeper().SwitchOff(output->DeviceHandle());
+    }
+    SyncSoundingNotes();
+    if (refusal != platform::MMSYSERR_NOERROR)
+        throw EmidioutputError(MidiOutputErrorText(refusal));
+}
+
+void PlanPlayback(std::shared_ptr<TPlayback> &planned, TMidiOutput *output, const model::TNoteSlots &notes, bool atOnce,
+                  const QString &direction, TPlaybackClock::time_point start)
+{
+    if (!output || !output->DeviceHandle()) {
+        CancelPlannedPlayback(planned);
+        return;
+    }
+    PrepareKeeper();
+    SyncSoundingNotes();
+    const bool ascending = direction == QLatin1String("up");
+    TNotePlan plan = PlanNotes(notes, atOnce, ascending, 0, start);
+    std::lock_guard lock(Keeper().Lock());
+    if (planned && (planned->started ||
+                    (!planned->Over() && planned->start == start && planned->device == output->DeviceHandle() &&
+                     planned->ascending == ascending && planned->whole == plan)))
+        return;
+    if (planned)
+        Keeper().Cancel(*planned);
+    planned = std::make_shared<TPlayback>(output->DeviceHandle(), ascending, start, std::move(plan));
+    Keeper().Add(planned);
+}
+
+void CancelPlannedPlayback(std::shared_ptr<TPlayback> &planned)
+{
+    if (!planned)
+        return;
+    {
+        std::lock_guard lock(Keeper().Lock());
+        if (planned->start > TPlaybackClock::now())
+            Keeper().Cancel(*planned);
+        else
+            Keeper().RunDue(); // its moment has come, whether or not the timekeeper got there yet
+    }
+    planned.reset();
+}
+
+bool PlannedPlaybackStarted(const std::shared_ptr<TPlayback> &planned)
+{
+    if (!planned)
+        return false;
+    std::lock_guard lock(Keeper().Lock());
+    return planned->started;
+}
+
+TPlannedPlaybackExpected::TPlannedPlaybackExpected(std::shared_ptr<TPlayback> planned)
+{
+    ExpectedPlayback = std::move(planned);
+}
+
+TPlannedPlaybackExpected::~TPlannedPlaybackExpected()
+{
+    ExpectedPlayback.reset();
+}
+
+QString TimekeeperScheduling()
+{
+    const pid_t thread = Keeper().ThreadId();
+    return thread == 0 ? QStringLiteral("not running") : platform::DescribeScheduling(thread);
 }
 
 // ---------------------------------------------------------------------------
 // The playback thread
 
-TMidiThread::TMidiThread(TPrivate, std::function<void()> body, uint64_t generation, uint64_t ticket, uint64_t playback)
-    : FBody(std::move(body)), FGeneration(generation), FTicket(ticket), FPlayback(playback)
+TMidiThread::TMidiThread(TPrivate, std::function<void()> body, uint64_t generation, uint64_t ticket, uint64_t playback,
+                         std::shared_ptr<TPlayback> planned)
+    : FBody(std::move(body)), FGeneration(generation), FTicket(ticket), FPlayback(playback),
+      FPlanned(std::move(planned))
 {
 }
 
@@ -194,8 +360,14 @@ std::shared_ptr<TMidiThread> TMidiThread::Start(std::function<void()> body)
         std::lock_guard lock(threads.mutex);
         StopWhenApplicationEnds(threads);
         thread = std::make_shared<TMidiThread>(TPrivate{}, std::move(body), threads.generation, threads.nextTicket++,
-                                               ++NewestPlayback);
+                                               ++NewestPlayback, std::exchange(ExpectedPlayback, nullptr));
         ++threads.live;
+    }
+    {
+        // What plays now stops at once, as its body would after its wait;
+        // only the playback this one stands for goes on.
+        std::lock_guard lock(Keeper().Lock());
+        Keeper().OvertakeStarted(thread->FPlanned.get());
     }
     try {
         // The thread holds its object and frees it when it ends.
@@ -247,6 +419,7 @@ void TMidiThread::Synchronized()
             return;
     }
     const uint64_t outer = std::exchange(PlaybackToRun, FPlayback);
+    std::shared_ptr<TPlayback> outerPlanned = std::exchange(PlannedToRun, FPlanned);
     try {
         FBody();
     } catch (const std::exception &) {
@@ -254,6 +427,7 @@ void TMidiThread::Synchronized()
         // output refused is silent.
     }
     PlaybackToRun = outer;
+    PlannedToRun = std::move(outerPlanned);
     {
         std::lock_guard lock(Threads().mutex);
         FDone = true;
@@ -268,6 +442,7 @@ void StopMidiThreads()
     // and, overtaken, sends nothing more.
     ++NewestPlayback;
     model::CancelDelays();
+    Keeper().Stop();
     std::unique_lock lock(threads.mutex);
     ++threads.generation;
     // The abandoned threads never post: the next thread started has the turn.

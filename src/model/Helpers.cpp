@@ -111,6 +111,20 @@ void Delay(int milliseconds)
     }
 }
 
+bool ProcessEventsUntil(const std::function<bool()> &done)
+{
+    const uint64_t cancelled = DelaysCancelled.load();
+    while (!done()) {
+        if (DelaysCancelled.load() != cancelled)
+            return false;
+        if (QAbstractEventDispatcher::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 void CancelDelays()
 {
     ++DelaysCancelled;

@@ -3,6 +3,8 @@
 // Small operations other parts of the program call: the system's HTTP proxy
 // for the version check, whether an output device is chosen, and the wait
 // between the notes of an arpeggio.
+#include <functional>
+
 namespace model {
 
 // Fills ProxyEnabled, ProxyHost and ProxyPort from the current user's
@@ -23,9 +25,14 @@ bool MidiOutConfigured();
 // wait overshoots by a fraction of a millisecond, not by a whole one.
 void Delay(int milliseconds);
 
-// Makes every Delay waiting now return at once, however much of its time is
-// left, also when called from another thread; later waits run their full
-// time. For the program's end: a long arpeggio must not keep it alive.
+// Processes the thread's events until done holds, which is asked first and
+// after every pass; between passes it sleeps until an event comes. False
+// when CancelDelays ended the wait first.
+bool ProcessEventsUntil(const std::function<bool()> &done);
+
+// Makes every Delay and ProcessEventsUntil waiting now return at once,
+// however much of its time is left, also when called from another thread;
+// later waits run their full time. For the program's end: a long arpeggio must not keep it alive.
 void CancelDelays();
 
 } // namespace model

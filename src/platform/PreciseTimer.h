@@ -34,6 +34,8 @@ public:
     void stop();
     // Milliseconds until the next tick; -1 when stopped.
     int remainingTime() const;
+    // The moment of the next tick on the steady clock, while active.
+    std::chrono::steady_clock::time_point nextTick() const { return FNext; }
 
 signals:
     void timeout();

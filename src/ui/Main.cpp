@@ -930,12 +930,27 @@ int TFormMain::KeyPitchClass(const TShapePiano *key)
 // ---------------------------------------------------------------------------
 // Chord, scale and staff
 
-void TFormMain::ShowChord(int Root, int Chord, int Inversion)
+namespace {
+
+model::TChordSpelling SpellListedChord(const TOwnerDrawList *roots, const TOwnerDrawList *chords, int Root, int Chord,
+                                       int Inversion)
 {
     model::Octave = 2;
-    const QString rootName = ListItemText(ChordRoot, Root - 1);
-    const QString symbol = ListItemText(ChordName, Chord - 1);
-    const model::TChordSpelling spelling = model::SpellChord(rootName, symbol, Root, Inversion);
+    return model::SpellChord(ListItemText(roots, Root - 1), ListItemText(chords, Chord - 1), Root, Inversion);
+}
+
+} // namespace
+
+model::TNoteSlots TFormMain::ChordNotesOf(int Root, int Chord, int Inversion) const
+{
+    model::TNoteSlots notes = SpellListedChord(ChordRoot, ChordName, Root, Chord, Inversion).Notes;
+    SortChordNotes(notes);
+    return notes;
+}
+
+void TFormMain::ShowChord(int Root, int Chord, int Inversion)
+{
+    const model::TChordSpelling spelling = SpellListedChord(ChordRoot, ChordName, Root, Chord, Inversion);
 
     ReleaseAllKeys();
     for (const int key : spelling.KeyOrder)
@@ -975,23 +990,34 @@ void TFormMain::DrawStaff()
     ImgPartition->setPicture(FStaff->DrawStaff());
 }
 
-void TFormMain::PlayCurrent()
+bool TFormMain::CurrentManner(bool &atOnce, QString &direction)
 {
     if (!model::MidiOutConfigured())
-        return;
+        return false;
     switch (model::ListenType) {
     case 0:
-        StartPlayback(true, QString());
-        break;
+        atOnce = true;
+        direction.clear();
+        return true;
     case 1:
-        StartPlayback(false, QStringLiteral("up"));
-        break;
+        atOnce = false;
+        direction = QStringLiteral("up");
+        return true;
     case 2:
-        StartPlayback(false, QStringLiteral("down"));
-        break;
+        atOnce = false;
+        direction = QStringLiteral("down");
+        return true;
     default:
-        break;
+        return false;
     }
+}
+
+void TFormMain::PlayCurrent()
+{
+    bool atOnce = false;
+    QString direction;
+    if (CurrentManner(atOnce, direction))
+        StartPlayback(atOnce, direction);
 }
 
 void TFormMain::StartPlayback(bool atOnce, const QString &direction)
@@ -1003,6 +1029,15 @@ void TFormMain::StartPlayback(bool atOnce, const QString &direction)
     // The output is looked up when the body runs: the first chord is started
     // before the set-up dialog that owns the output exists.
     LastMidiThread = TMidiThread::Start([] { PlayChordNotes(FrmMidiSetup ? FrmMidiSetup->Midi_IF_Output : nullptr); });
+}
+
+void TFormMain::PlanPlayback(std::shared_ptr<TPlayback> &planned, const model::TNoteSlots &notes, bool atOnce,
+                             const QString &direction, std::chrono::steady_clock::time_point moment)
+{
+    if (model::MidiIFOut.isEmpty() || !FrmMidiSetup)
+        CancelPlannedPlayback(planned);
+    else
+        ::PlanPlayback(planned, FrmMidiSetup->Midi_IF_Output, notes, atOnce, direction, moment);
 }
 
 // ---------------------------------------------------------------------------

@@ -3,11 +3,13 @@
 // The main window: the 48-key keyboard, the staff, the root, chord and scale
 // lists, the switches for playback, accidentals, inversion and mode, and the
 // menu that opens the program's other windows.
+#include "model/Declare.h"
 #include "ui/MessageDlg.h"
 
 #include <QMainWindow>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +32,7 @@ class TOwnerDrawList;
 class TPanel;
 class TShapePiano;
 class TStaff;
+struct TPlayback;
 namespace skin {
 class TSkinData;
 }
@@ -131,6 +134,9 @@ public:
     // Shows a chord, or the scale selected in Scales, on the keyboard, the
     // label and the staff, and plays it.
     void ShowChord(int Root, int Chord, int Inversion);
+    // The notes ShowChord leaves in ChordNotes for a chord: spelled from the
+    // lists' texts, in the order the staff sorts them.
+    model::TNoteSlots ChordNotesOf(int Root, int Chord, int Inversion) const;
     void ScalesClick();
     // The chord or the scale on show, shown and played again, in the note
     // names now set.
@@ -141,6 +147,12 @@ public:
     // Playback in the configured mode, or in the given manner.
     virtual void PlayCurrent();
     virtual void StartPlayback(bool atOnce, const QString &direction);
+    // The manner PlayCurrent plays in; false when it plays nothing.
+    static bool CurrentManner(bool &atOnce, QString &direction);
+    // Plans what StartPlayback will play at the given moment, when ChordNotes
+    // will hold the given notes, so that it is heard right on that moment.
+    void PlanPlayback(std::shared_ptr<TPlayback> &planned, const model::TNoteSlots &notes, bool atOnce,
+                      const QString &direction, std::chrono::steady_clock::time_point moment);
 
     // Handlers
     void ChordRootClick();

@@ -1,5 +1,6 @@
 #include "ui/Pattern.h"
 
+#include "midi/ThreadUnit.h"
 #include "model/ChordTable.h"
 #include "model/Declare.h"
 #include "ui/Colors.h"
@@ -11,6 +12,7 @@
 #include "ui/MessageDlg.h"
 #include "ui/PanelResources.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
@@ -34,6 +36,7 @@
 #include <QtCore/qglobal.h>
 
 #include <mutex>
+#include <tuple>
 
 std::vector<std::vector<ui::TPatternCell>> PatternCells;
 int EndMarkerCol = -1;
@@ -445,7 +448,7 @@ TFrmPattern::TFrmPattern(TFormMain *mainWindow)
 
 TFrmPattern::~TFrmPattern()
 {
-    Metronome->stop();
+    BtnPlayOff();
     if (FFormMain)
         FFormMain->OnPatternChord = nullptr;
     if (FrmPattern == this) {
@@ -1131,11 +1134,22 @@ void TFrmPattern::BtnPlayOn()
 {
     Metronome->setInterval(60000 / std::max(Tempo->intValue(), 1));
     Metronome->start();
+    PlanNextBeat();
+    // Whatever an event changed is planned anew once it has been handled: as
+    // the event loop goes to sleep, or wakes for the next pass.
+    if (!FReplanning.front()) {
+        QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+        FReplanning = {connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TFrmPattern::PlanNextBeat),
+                       connect(dispatcher, &QAbstractEventDispatcher::awake, this, &TFrmPattern::PlanNextBeat)};
+    }
 }
 
 void TFrmPattern::BtnPlayOff()
 {
     Metronome->stop();
+    for (QMetaObject::Connection &connection : FReplanning)
+        disconnect(std::exchange(connection, {}));
+    CancelPlannedPlayback(FNextBeat);
 }
 
 void TFrmPattern::FormDeactivate()
@@ -1149,16 +1163,41 @@ void TFrmPattern::GrilleMouseDown()
     FPlayRow = Grille->currentRow();
 }
 
-void TFrmPattern::MetronomeTimer()
+std::pair<int, int> TFrmPattern::NextBeatCell() const
 {
-    ShowMeasure();
-    // A position left behind by deleted measures starts again at the top.
-    if (FPlayRow < 0 || FPlayRow >= RowCount() || FPlayCol < 1 || FPlayCol >= ColCount()) {
-        FPlayCol = 1;
-        FPlayRow = 0;
-    }
-    SelectCell(FPlayCol, FPlayRow);
+    if (FPlayRow < 0 || FPlayRow >= RowCount() || FPlayCol < 1 || FPlayCol >= ColCount())
+        return {1, 0};
+    return {FPlayCol, FPlayRow};
+}
 
+void TFrmPattern::PlanNextBeat()
+{
+    // A plan whose beat has begun belongs to that beat's step.
+    if (PlannedPlaybackStarted(FNextBeat))
+        return;
+    const auto [col, row] = NextBeatCell();
+    const TPatternCell cell = PatternCells[std::size_t(col)][std::size_t(row)];
+    // As the step plays: without a playback mode a block chord all the same.
+    bool atOnce = true;
+    QString direction;
+    const bool heard = Metronome->isActive() && FFormMain && cell.Root != 0 && cell.ChordIndex != 0 &&
+                       (model::ListenType == -1 || TFormMain::CurrentManner(atOnce, direction));
+    if (!heard) {
+        CancelPlannedPlayback(FNextBeat);
+        return;
+    }
+    try {
+        FFormMain->PlanPlayback(FNextBeat, FFormMain->ChordNotesOf(cell.Root, cell.ChordIndex, cell.Inversion), atOnce,
+                                direction, Metronome->nextTick());
+    } catch (const std::exception &) {
+        // A cell the main window's lists cannot show: its step tells.
+        CancelPlannedPlayback(FNextBeat);
+    }
+}
+
+void TFrmPattern::PlayBeat(const std::shared_ptr<TPlayback> &planned)
+{
+    const TPlannedPlaybackExpected expected(planned);
     const TPatternCell cell = PatternCells[std::size_t(FPlayCol)][std::size_t(FPlayRow)];
     PatternRoot = cell.Root;
     PatternChord = cell.ChordIndex;
@@ -1188,6 +1227,19 @@ void TFrmPattern::MetronomeTimer()
         }
         FFormMain->ShowChord(PatternRoot, PatternChord, PatternInversion);
     }
+}
+
+void TFrmPattern::MetronomeTimer()
+{
+    ShowMeasure();
+    // A position left behind by deleted measures starts again at the top.
+    std::tie(FPlayCol, FPlayRow) = NextBeatCell();
+    SelectCell(FPlayCol, FPlayRow);
+    // This beat's playback, planned a beat ago, may have gone out on the
+    // beat already: the step's playback goes on from it.
+    std::shared_ptr<TPlayback> beat = std::exchange(FNextBeat, nullptr);
+    PlayBeat(beat);
+    CancelPlannedPlayback(beat);
 
     if (FPlayCol == EndMarkerCol && FPlayRow == EndMarkerRow) {
         BtnPlay->setStateOn(false);
@@ -1200,4 +1252,5 @@ void TFrmPattern::MetronomeTimer()
         FPlayCol = 1;
         FPlayRow = FPlayRow >= RowCount() - 1 ? 0 : FPlayRow + 1;
     }
+    PlanNextBeat();
 }

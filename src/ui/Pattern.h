@@ -15,8 +15,11 @@
 #include <QTableWidget>
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -26,6 +29,7 @@ class QMenu;
 class QStatusBar;
 class QToolButton;
 class TFormMain;
+struct TPlayback;
 class TImageList;
 class TImgBtn;
 class TImgSwitch;
@@ -236,6 +240,16 @@ private:
     void SelectCell(int col, int row);
     void ShowMeasure();
     void ShowTempo(int position);
+    // The cell the next beat plays: the play position, or the first beat
+    // when deleted measures left the position behind.
+    std::pair<int, int> NextBeatCell() const;
+    // Plans the next beat's playback on the clock, so that it is heard right
+    // on the beat; asked again whenever the events of the moment have been
+    // handled, since a click, an edit, a tempo or a setting may change it.
+    void PlanNextBeat();
+    // The cell at the play position shown and played, its playback standing
+    // for the one planned for it.
+    void PlayBeat(const std::shared_ptr<TPlayback> &planned);
     void ShowMessage(const QString &text);
     void ShowError(const QString &text);
     QString InputComment();
@@ -245,6 +259,8 @@ private:
     QRect FCopyRect;
     int FPlayCol = 1;
     int FPlayRow = 0;
+    std::shared_ptr<TPlayback> FNextBeat; // the next beat's playback, planned a beat ahead
+    std::array<QMetaObject::Connection, 2> FReplanning;
     int FHeaderValue = 0;
     QString FComment;
     bool FShown = false;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QThread>
 
 #include <functional>
 
@@ -16,6 +17,19 @@ inline bool WaitFor(const std::function<bool()> &condition)
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// Waits for the condition without handling any event, as a thread busy
+// with something else does: whatever is posted meanwhile stays queued.
+inline bool WaitWithoutHandling(const std::function<bool()> &condition)
+{
+    QDeadlineTimer deadline(10000);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(1);
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventWait.h"
 #include "platform/Exception.h"
 
 #include <QCoreApplication>
@@ -23,18 +24,9 @@ inline bool WaitFor(const std::function<bool()> &condition)
     return true;
 }
 
-// Waits for the condition without handling any event, so that whatever a
-// driver posts meanwhile stays queued for the test to handle when it means to.
-inline bool WaitWithoutHandling(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(10000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(1);
-    }
-    return true;
-}
+// Whatever a driver posts meanwhile stays queued for the test to handle
+// when it means to.
+using hntest::WaitWithoutHandling;
 
 // Handles whatever is already queued, such as notices posted by a call that
 // has just returned.

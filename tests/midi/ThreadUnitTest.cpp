@@ -7,7 +7,10 @@
 #include "midi/ThreadUnit.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
+#include "platform/Realtime.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -78,8 +81,33 @@ protected:
         StopMidiThreads();
     }
 
+    // The loopback log's time stamps, in milliseconds, of the messages the
+    // work sends.
+    std::vector<double> LogTimes(const std::function<void()> &work)
+    {
+        QTemporaryDir folder;
+        const QString log = folder.filePath("midi.log");
+        output.reset();
+        setenv("HARMONOVA_MIDI_LOG", QFile::encodeName(log).constData(), 1);
+        platform::MidiDriverResetForTest();
+        output = std::make_unique<TMidiOutput>();
+        output->setProductName("Loopback Out");
+        output->Open();
+        work();
+        output.reset();
+        unsetenv("HARMONOVA_MIDI_LOG");
+        platform::MidiDriverResetForTest();
+        std::vector<double> times;
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (!line.isEmpty())
+                    times.push_back(line.split(' ').first().toDouble());
+        return times;
+    }
+
     // Plays with a probe that notes how many messages were out each time
-    // window events were handled during the playback: once per wait.
+    // window events were handled during the playback.
     std::vector<std::size_t> PlayProbingWaits(const std::function<void(int wait)> &duringWait = {})
     {
         std::vector<std::size_t> sentAtWaits;
@@ -209,32 +237,63 @@ struct WaitCase {
     bool atOnce;
     const char *direction;
     Messages expected;
-    std::vector<std::size_t> sentAtWaits;
 };
 
 class PlayChordNotesWaits : public PlayChordNotesTest, public testing::WithParamInterface<WaitCase> {};
 
+// A block chord is out before the call returns, with no event handled; an
+// arpeggio's call handles events from its first note on and returns once
+// the wait after its last note has ended.
 TEST_P(PlayChordNotesWaits, WaitAfterEveryNoteOfAnArpeggioOnly)
 {
     const WaitCase &c = GetParam();
+    model::Speed = 20;
     model::ChordNotes = Slots(CMajor);
     PlayAtOnce = c.atOnce;
     ArpeggioDirection = QString::fromLatin1(c.direction);
 
+    const auto started = std::chrono::steady_clock::now();
     const std::vector<std::size_t> sentAtWaits = PlayProbingWaits();
+    const auto took = std::chrono::steady_clock::now() - started;
 
     EXPECT_EQ(Sent(), c.expected);
-    EXPECT_EQ(sentAtWaits, c.sentAtWaits);
+    EXPECT_EQ(model::SoundingNotes, model::ChordNotes);
+    if (c.atOnce) {
+        EXPECT_EQ(sentAtWaits, std::vector<std::size_t>{});
+    } else {
+        ASSERT_FALSE(sentAtWaits.empty());
+        EXPECT_EQ(sentAtWaits.front(), 1u);
+        EXPECT_EQ(sentAtWaits.back(), 3u);
+        EXPECT_GE(took, std::chrono::milliseconds(3 * model::Speed)) << "the last note is followed by a wait too";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Playback, PlayChordNotesWaits,
-                         testing::Values(
-                             // The last note is followed by a wait too.
-                             WaitCase{"Ascending", false, "up", {"90 30 40", "90 34 40", "90 37 40"}, {1, 2, 3}},
-                             WaitCase{"Descending", false, "down", {"90 37 40", "90 34 40", "90 30 40"}, {1, 2, 3}},
-                             WaitCase{"AtOnce", true, "", {"90 37 40", "90 34 40", "90 30 40"}, {}},
-                             WaitCase{"AtOnceUp", true, "up", {"90 30 40", "90 34 40", "90 37 40"}, {}}),
+                         testing::Values(WaitCase{"Ascending", false, "up", {"90 30 40", "90 34 40", "90 37 40"}},
+                                         WaitCase{"Descending", false, "down", {"90 37 40", "90 34 40", "90 30 40"}},
+                                         WaitCase{"AtOnce", true, "", {"90 37 40", "90 34 40", "90 30 40"}},
+                                         WaitCase{"AtOnceUp", true, "up", {"90 30 40", "90 34 40", "90 37 40"}}),
                          [](const testing::TestParamInfo<WaitCase> &info) { return info.param.name; });
+
+// A window busy painting or opening a file between two notes of an arpeggio
+// holds none of them back.
+TEST_F(PlayChordNotesTest, AnArpeggiosNotesGoOutWhileTheThreadIsBusy)
+{
+    model::Speed = 20;
+    model::ChordNotes = Slots(CMajor);
+    PlayAtOnce = false;
+    ArpeggioDirection = "up";
+
+    bool outWhileBusy = false;
+    PlayProbingWaits([&](int wait) {
+        if (wait == 1)
+            outWhileBusy = WaitWithoutHandling([] { return platform::loopback::Sent().size() == 3; });
+    });
+
+    EXPECT_TRUE(outWhileBusy);
+    EXPECT_EQ(Sent(), (Messages{"90 30 40", "90 34 40", "90 37 40"}));
+    EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
+}
 
 TEST_F(PlayChordNotesTest, AnArpeggioGoesOnOverWhateverTheSlotsHoldAndTheNextSwitchesOffWhatWentOut)
 {
@@ -262,16 +321,21 @@ TEST_F(PlayChordNotesTest, AnArpeggioGoesOnOverWhateverTheSlotsHoldAndTheNextSwi
     EXPECT_EQ(model::SoundingNotes, model::TNoteSlots{});
 }
 
+// The wait that follows the note just sent keeps its length; the notes after
+// it go out together.
 TEST_F(PlayChordNotesTest, PlayingAtOnceTakesEffectAtTheNextNote)
 {
-    model::ChordNotes = Slots(CMajor);
-    PlayAtOnce = false;
-    ArpeggioDirection = "up";
+    const std::vector<double> times = LogTimes([&] {
+        model::Speed = 300;
+        model::ChordNotes = Slots(CMajor);
+        PlayAtOnce = false;
+        ArpeggioDirection = "up";
+        PlayProbingWaits([](int) { PlayAtOnce = true; });
+    });
 
-    const std::vector<std::size_t> sentAtWaits = PlayProbingWaits([](int) { PlayAtOnce = true; });
-
-    EXPECT_EQ(sentAtWaits, (std::vector<std::size_t>{1}));
-    EXPECT_EQ(Sent().size(), 3u);
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_GE(times[1] - times[0], 250.0);
+    EXPECT_LT(times[2] - times[1], 150.0) << "no wait of Speed between them";
 }
 
 // ---------------------------------------------------------------------------
@@ -371,6 +435,107 @@ TEST_F(PlayChordNotesTest, SwitchingOffAtTheEndSendsNothingToAClosedOutputOrWith
 
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
+}
+
+// ---------------------------------------------------------------------------
+// A playback planned ahead of its moment
+
+class PlannedPlayback : public PlayChordNotesTest {
+protected:
+    std::shared_ptr<TPlayback> planned;
+
+    void TearDown() override
+    {
+        CancelPlannedPlayback(planned);
+        PlayChordNotesTest::TearDown();
+    }
+
+    void Plan(const SlotKeys &notes, std::chrono::milliseconds ahead)
+    {
+        PlanPlayback(planned, output.get(), Slots(notes), true, QString(), std::chrono::steady_clock::now() + ahead);
+    }
+
+    // The playback the plan stands for, started as the program starts one.
+    void PlayItsPlayback()
+    {
+        {
+            const TPlannedPlaybackExpected expected(planned);
+            TMidiThread::Start([this] { PlayChordNotes(output.get()); });
+        }
+        ASSERT_TRUE(WaitFor([] { return LiveMidiThreads() == 0; }));
+    }
+};
+
+TEST_F(PlannedPlayback, GoesOutOnItsMomentWithNoEventHandledAndItsPlaybackGoesOnFromIt)
+{
+    model::ChordNotes = Slots(CMajor);
+    Plan(CMajor, std::chrono::milliseconds(30));
+    EXPECT_TRUE(Sent().empty());
+
+    // This thread is busy: the notes go out all the same.
+    ASSERT_TRUE(WaitWithoutHandling([] { return platform::loopback::Sent().size() == 3; }));
+    EXPECT_TRUE(PlannedPlaybackStarted(planned));
+
+    PlayItsPlayback();
+    EXPECT_EQ(Sent(), (Messages{"90 37 40", "90 34 40", "90 30 40"})) << "nothing twice";
+    EXPECT_EQ(model::SoundingNotes, Slots(CMajor));
+}
+
+TEST_F(PlannedPlayback, APlaybackThatFindsOtherNotesThanPlannedPlaysItsOwnAfterIt)
+{
+    Plan(CMajor, std::chrono::milliseconds(5));
+    ASSERT_TRUE(WaitWithoutHandling([] { return platform::loopback::Sent().size() == 3; }));
+
+    // The chord changed between the plan and the playback.
+    model::ChordNotes = Slots(DMinor);
+    PlayItsPlayback();
+    EXPECT_EQ(Sent(), (Messages{"90 37 40", "90 34 40", "90 30 40", "80 30 40", "80 34 40", "80 37 40", "90 39 40",
+                                "90 35 40", "90 32 40"}));
+    EXPECT_EQ(model::SoundingNotes, Slots(DMinor));
+}
+
+TEST_F(PlannedPlayback, APlaybackBeforeThePlansMomentPlaysNowAndThePlanNever)
+{
+    model::ChordNotes = Slots(CMajor);
+    Plan(CMajor, std::chrono::hours(1));
+    const std::shared_ptr<TPlayback> plan = planned;
+
+    PlayItsPlayback();
+    EXPECT_EQ(Sent(), (Messages{"90 37 40", "90 34 40", "90 30 40"}));
+    EXPECT_FALSE(PlannedPlaybackStarted(plan));
+    std::lock_guard lock(TTimekeeper::Instance().Lock());
+    EXPECT_TRUE(plan->cancelled);
+}
+
+TEST_F(PlannedPlayback, ACancelledPlanNeverPlaysAndAPlanAnewReplacesTheOld)
+{
+    Plan(CMajor, std::chrono::milliseconds(10));
+    CancelPlannedPlayback(planned);
+    EXPECT_EQ(planned, nullptr);
+
+    // The same chord planned twice is one plan; another chord replaces it.
+    Plan(CMajor, std::chrono::milliseconds(20));
+    const std::shared_ptr<TPlayback> first = planned;
+    PlanPlayback(planned, output.get(), Slots(CMajor), true, QString(), first->start);
+    EXPECT_EQ(planned, first);
+    Plan(DMinor, std::chrono::milliseconds(40));
+    ASSERT_TRUE(WaitWithoutHandling([] { return platform::loopback::Sent().size() >= 3; }));
+    EXPECT_EQ(Sent(), (Messages{"90 39 40", "90 35 40", "90 32 40"}));
+}
+
+TEST_F(PlannedPlayback, TheTimekeepersThreadRunsAtRealTimePriorityWhereTheProcessMayHaveIt)
+{
+    bool mayHaveIt = false;
+    std::thread([&] { mayHaveIt = platform::MakeThisThreadRealtime(platform::TimekeepingPriority); }).join();
+    Plan(CMajor, std::chrono::hours(1));
+    ASSERT_TRUE(WaitFor([] { return TimekeeperScheduling() != "not running"; }));
+    if (mayHaveIt)
+        EXPECT_EQ(TimekeeperScheduling(), "SCHED_FIFO priority 20");
+    else
+        EXPECT_TRUE(TimekeeperScheduling().startsWith("normal")) << TimekeeperScheduling().toStdString();
+
+    StopMidiThreads();
+    EXPECT_EQ(TimekeeperScheduling(), "not running") << "it ends with the playbacks";
 }
 
 // ---------------------------------------------------------------------------

@@ -303,3 +303,34 @@ TEST(Delay, ACancelEndsEveryWaitUnderWayButNotTheNextOne)
         EXPECT_GE(MillisecondsSince(start), 50) << static_cast<int>(from);
     }
 }
+
+// The wait a playback makes until it is over: nothing is handled when the
+// condition already holds; otherwise events are handled, sleeping between
+// them, until it holds, or until the program's end cancels every wait.
+TEST(ProcessEventsUntil, HandlesEventsUntilTheConditionHoldsAskingItFirst)
+{
+    Receiver receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    EXPECT_TRUE(model::ProcessEventsUntil([] { return true; }));
+    EXPECT_EQ(receiver.received, 0);
+
+    bool done = false;
+    QTimer::singleShot(30, [&] { done = true; });
+    EXPECT_TRUE(model::ProcessEventsUntil([&] { return done; }));
+    EXPECT_EQ(receiver.received, 1);
+}
+
+TEST(ProcessEventsUntil, ACancelFromAnotherThreadEndsIt)
+{
+    std::atomic<bool> waiting = false;
+    std::thread canceller([&] {
+        while (!waiting)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        CancelDelays();
+    });
+    EXPECT_FALSE(model::ProcessEventsUntil([&] {
+        waiting = true;
+        return false;
+    }));
+    canceller.join();
+}

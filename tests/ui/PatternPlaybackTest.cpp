@@ -12,12 +12,14 @@
 #include <QElapsedTimer>
 #include <QLCDNumber>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolButton>
 
 namespace {
 
 using hntest::WaitFor;
+using hntest::WaitWithoutHandling;
 
 QString Hex(const std::vector<uint8_t> &bytes)
 {
@@ -112,6 +114,9 @@ protected:
         p->BtnPlay->setStateOn(true);
         p->Metronome->setInterval(24 * 3600 * 1000);
     }
+
+    // The note-ons among the messages sent since the last look.
+    static QStringList NoteOns() { return Sent().filter(QRegularExpression("^9")); }
 
     // One beat: the metronome's step, then the playback it started.
     QString Beat()
@@ -385,5 +390,126 @@ TEST_F(PatternPlayback, MeasuresDeletedUnderThePlayPositionStartItAgainAtTheTop)
     EXPECT_EQ(p->PlayCol(), 2);
     EXPECT_EQ(p->PlayRow(), 0);
 }
+
+// ---------------------------------------------------------------------------
+// Beats planned a beat ahead
+
+// The window may be busy painting or opening a file when a beat falls due:
+// the beat is heard on its moment all the same, and the window follows as
+// soon as it can.
+TEST_F(PatternPlayback, ABeatIsHeardOnItsMomentWhileTheWindowIsBusy)
+{
+    Start(0);
+    Put(1, 0, 1, 1);
+    Put(2, 0, 3, 14);
+    ClickCell(1, 0);
+    p->UpDown1->setPosition(199);
+    p->UpDown1->Step(1);
+
+    p->BtnPlay->setStateOn(true);
+    // Busy from the switch on until the first beat's chord has gone out.
+    ASSERT_TRUE(WaitWithoutHandling([] { return platform::loopback::Sent().size() >= 6; }));
+    EXPECT_EQ(p->PlayCol(), 1) << "the window has not taken the beat yet";
+    EXPECT_EQ(Sent(), QStringList({"80 32 40", "80 35 40", "80 39 40", "90 37 40", "90 34 40", "90 30 40"}))
+        << "D minor, left by the last entry, off; C major on";
+
+    ASSERT_TRUE(WaitFor([&] { return p->PlayCol() == 2; }));
+    Settle();
+    EXPECT_EQ(main->LabelChord->text(), "C, CMajor, CM");
+    EXPECT_EQ(p->Chord->text(), "C");
+    EXPECT_EQ(model::SoundingNotes, main->ChordNotesOf(1, 1, 0));
+    p->BtnPlay->setStateOn(false);
+    Settle();
+    EXPECT_FALSE(Sent().contains("90 30 40")) << "heard once";
+}
+
+struct BeatChange {
+    const char *name;
+    std::function<void(TFrmPattern &, TFormMain &)> change;
+    int silentMs;      // how long after the change nothing is heard for sure
+    QStringList heard; // the note-ons of the first beat; none when it never comes
+};
+
+[[maybe_unused]] void PrintTo(const BeatChange &change, std::ostream *os)
+{
+    *os << change.name;
+}
+
+class PatternBeatChange : public PatternPlayback, public testing::WithParamInterface<BeatChange> {};
+
+// Whatever the user does between switching play on and the first beat is
+// heard on that beat, as it would be had the beat been played only then.
+TEST_P(PatternBeatChange, IsHeardOnTheNextBeat)
+{
+    const BeatChange &c = GetParam();
+    Start(0);
+    Put(1, 0, 1, 1);  // C
+    Put(2, 0, 3, 14); // D minor
+    Put(3, 0, 8, 1);  // G
+    ClickCell(1, 0);
+    p->UpDown1->setPosition(60);
+    p->UpDown1Changing(60);
+    int beats = 0;
+    QObject::connect(p->Metronome, &platform::TPreciseTimer::timeout, p, [&] { ++beats; });
+
+    p->BtnPlay->setStateOn(true);
+    c.change(*p, *main);
+    Settle();
+    Sent();
+    // Past the moment the beat had before the change.
+    QTest::qWait(c.silentMs);
+    EXPECT_EQ(NoteOns(), QStringList());
+    if (c.heard.isEmpty()) {
+        EXPECT_EQ(beats, 0);
+        return;
+    }
+    ASSERT_TRUE(WaitFor([&] { return beats >= 1; }));
+    Settle();
+    p->BtnPlay->setStateOn(false);
+    EXPECT_EQ(NoteOns(), c.heard);
+}
+
+INSTANTIATE_TEST_SUITE_P(Playback, PatternBeatChange,
+                         testing::Values(BeatChange{"ACellClicked",
+                                                    [](TFrmPattern &, TFormMain &) {
+                                                        // The grid's own click, as the user makes it.
+                                                        FrmPattern->Grille->setCurrentCell(0, 3);
+                                                        FrmPattern->GrilleMouseDown();
+                                                    },
+                                                    0,
+                                                    {"90 3E 40", "90 3B 40", "90 37 40"}},
+                                         BeatChange{"TheCellEntered",
+                                                    [](TFrmPattern &pattern, TFormMain &main) {
+                                                        main.ChordRoot->setItemIndex(9);
+                                                        main.ChordName->setItemIndex(13);
+                                                        main.ChordRootClick();
+                                                        pattern.Grille->setCurrentCell(0, 1);
+                                                        pattern.Enterchord1Click();
+                                                        pattern.Grille->setCurrentCell(0, 1);
+                                                        pattern.GrilleMouseDown();
+                                                    },
+                                                    0,
+                                                    {"90 40 40", "90 3C 40", "90 39 40"}},
+                                         BeatChange{"AnArpeggioChosen",
+                                                    [](TFrmPattern &, TFormMain &main) {
+                                                        QTest::mouseClick(main.BtnAccordUp, Qt::LeftButton, {},
+                                                                          main.BtnAccordUp->rect().center());
+                                                    },
+                                                    0,
+                                                    {"90 30 40", "90 34 40", "90 37 40"}},
+                                         BeatChange{"ASlowerTempo",
+                                                    [](TFrmPattern &pattern, TFormMain &) {
+                                                        pattern.UpDown1->setPosition(31);
+                                                        pattern.UpDown1->Step(-1);
+                                                    },
+                                                    1300,
+                                                    {"90 37 40", "90 34 40", "90 30 40"}},
+                                         BeatChange{"PlayStopped",
+                                                    [](TFrmPattern &pattern, TFormMain &) {
+                                                        pattern.BtnPlay->setStateOn(false);
+                                                    },
+                                                    1500,
+                                                    {}}),
+                         [](const testing::TestParamInfo<BeatChange> &info) { return info.param.name; });
 
 } // namespace
