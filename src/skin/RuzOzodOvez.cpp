@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -37,32 +38,13 @@
 
 namespace skin {
 
-uint32_t WindowStyle(const QWidget *window)
+namespace {
+
+// The caption and frame a window's flags ask for.
+uint32_t CaptionStyle(const QWidget *window)
 {
-    if (!window)
-        return 0;
-    uint32_t style = 0;
-    if (!window->isEnabled())
-        style |= WS_DISABLED;
-    if (!window->isWindow()) {
-        style |= WS_CHILD;
-        if (const auto *area = qobject_cast<const QAbstractScrollArea *>(window)) {
-            if (area->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
-                style |= WS_HSCROLL;
-            if (area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
-                style |= WS_VSCROLL;
-        }
-        return style;
-    }
     const Qt::WindowFlags flags = window->windowFlags();
-    const Qt::WindowType type = window->windowType();
-    const bool frameless =
-        flags.testFlag(Qt::FramelessWindowHint) || type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen;
-    if (frameless)
-        return style | WS_POPUP;
-    // Owned windows are pop-ups with a caption.
-    if (type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool)
-        style |= WS_POPUP;
+    uint32_t style = 0;
     if (flags.testFlag(Qt::WindowTitleHint))
         style |= WS_CAPTION;
     if (flags.testFlag(Qt::WindowSystemMenuHint))
@@ -75,6 +57,40 @@ uint32_t WindowStyle(const QWidget *window)
         flags.testFlag(Qt::MSWindowsFixedSizeDialogHint) || (window->minimumSize() == window->maximumSize());
     if (!fixed)
         style |= WS_THICKFRAME;
+    return style;
+}
+
+} // namespace
+
+uint32_t WindowStyle(const QWidget *window)
+{
+    if (!window)
+        return 0;
+    uint32_t style = 0;
+    if (!window->isEnabled())
+        style |= WS_DISABLED;
+    if (!window->isWindow()) {
+        style |= WS_CHILD;
+        // A child window has its caption and frame within its frame window.
+        if (qobject_cast<const QMdiSubWindow *>(window) && !window->windowFlags().testFlag(Qt::FramelessWindowHint))
+            return style | CaptionStyle(window);
+        if (const auto *area = qobject_cast<const QAbstractScrollArea *>(window)) {
+            if (area->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+                style |= WS_HSCROLL;
+            if (area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+                style |= WS_VSCROLL;
+        }
+        return style;
+    }
+    const Qt::WindowType type = window->windowType();
+    const bool frameless = window->windowFlags().testFlag(Qt::FramelessWindowHint) || type == Qt::Popup ||
+                           type == Qt::ToolTip || type == Qt::SplashScreen;
+    if (frameless)
+        return style | WS_POPUP;
+    // Owned windows are pop-ups with a caption.
+    if (type == Qt::Dialog || type == Qt::Sheet || type == Qt::Tool)
+        style |= WS_POPUP;
+    style |= CaptionStyle(window);
     if (qobject_cast<const QDialog *>(window))
         style |= DS_MODALFRAME;
     return style;
@@ -233,6 +249,7 @@ TRuzOzodOvez::TRuzOzodOvez(QObject *owner)
 
 TRuzOzodOvez::~TRuzOzodOvez()
 {
+    UnsubclassClient();
     DetachMenus();
     FreeSkinners();
     FreeTitleButtons();
@@ -318,7 +335,8 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
     LoadIcon(IconBitmap);
     WindowClass = ReadClassName(Handle);
     OwnerWindow = Handle->isWindow() ? Handle->parentWidget() : nullptr;
-    ClientRect = Handle->rect();
+    // A child window's client is its form, within the frame Qt draws.
+    ClientRect = WindowExStyle(Handle) & WS_EX_MDICHILD ? Handle->contentsRect() : Handle->rect();
     const QRect frame = Handle->frameGeometry();
     FrameExtra = QRect(0, 0, frame.width() - Handle->width(), frame.height() - Handle->height());
 
@@ -333,8 +351,7 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
     BuildSysMenu();
     ReadShowState();
     Sizeable = OldStyle & WS_THICKFRAME ? 1 : 0;
-    if (Handle->findChild<QMdiArea *>(QString(), Qt::FindDirectChildrenOnly))
-        MDIKind = 1;
+    FindMDIClient();
     if (exStyle & WS_EX_MDICHILD)
         MDIKind = 2;
 
@@ -349,8 +366,18 @@ void TRuzOzodOvez::Attach(TSkinData *skinData)
         FrameKind = fkDialog;
 
     UnicodeWindow = WindowClass.contains(QLatin1String(".UnicodeClass")) ? 1 : 0;
-    if (MDIKind == 1)
+    if (MDIKind == 1) {
         MDIMenuUpdate = SkinData->MenuUpdate ? 1 : 0;
+        SubclassClient();
+    }
+    if (QMdiSubWindow *child = ChildWindow()) {
+        // A child window is active while it is its frame's active child.
+        Active = child->windowState().testFlag(Qt::WindowActive) ? 1 : 0;
+        connect(child, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates, Qt::WindowStates now) {
+            Active = now.testFlag(Qt::WindowActive) ? 1 : 0;
+            RedrawFrame();
+        });
+    }
     if (SkinData->SkinControls.contains(xcMainMenu))
         AttachMenuBar();
 
@@ -400,6 +427,7 @@ void TRuzOzodOvez::Unskin()
         return;
     DetachMenus();
     delete SysMenuPopup.data();
+    UnsubclassClient();
     if (SkinMainMenu)
         UnskinFrame();
     DetachPlain();
@@ -604,6 +632,8 @@ bool TRuzOzodOvez::eventFilter(QObject *watched, QEvent *event)
     // QMenu no more: it is then not read through the typed pointer.
     if (qobject_cast<QMenu *>(watched) && watched == SysMenuPopup)
         return SysMenuEvent(event);
+    if (FClientSaved.Saved && (watched == FClientArea || watched == FClientViewport))
+        return ClientWndProc(watched, event);
     if (watched != Handle)
         return false;
     return FrameWndProc(event);
@@ -631,7 +661,9 @@ bool TRuzOzodOvez::FrameWndProc(QEvent *event)
     switch (event->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
-        Active = event->type() == QEvent::WindowActivate ? 1 : 0;
+        // A child window's activity is its own, not its frame window's.
+        if (MDIKind != 2)
+            Active = event->type() == QEvent::WindowActivate ? 1 : 0;
         if (HoverTimer && Active && FirstLayoutSeen) {
             HoverTimer->start();
         } else if (HoverTimer && !Active) {
@@ -645,14 +677,41 @@ bool TRuzOzodOvez::FrameWndProc(QEvent *event)
         break;
     case QEvent::WindowStateChange:
         ReadShowState();
+        FollowChildState();
         break;
     case QEvent::Destroy:
         State = StateDestroyed;
+        break;
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+        if (ChildKeyEvent(event))
+            return true;
         break;
     default:
         break;
     }
     return SkinMainMenu ? FrameEvent(event) : false;
+}
+
+bool TRuzOzodOvez::ChildKeyEvent(QEvent *event)
+{
+    if (MDIKind != 2)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const int k = key->key();
+    if (key->modifiers() != Qt::AltModifier ||
+        !((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)))
+        return false;
+    const QChar c(k);
+    // Alt with a letter of the frame's menu bar opens the frame's menu,
+    // before the child's own controls: the key must come as a key, not as
+    // the shortcut of one of them.
+    if (!AccelMenuBar(c))
+        return false;
+    key->accept();
+    if (event->type() == QEvent::KeyPress)
+        DialogChar(c);
+    return true;
 }
 
 // ------------------------------------------------------------------ menus

@@ -27,6 +27,8 @@
 #include <memory>
 #include <vector>
 
+class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QPainter;
 class QTimer;
@@ -271,8 +273,37 @@ public:
     // The frame's share of the window's events; true when it took the event.
     bool FrameEvent(QEvent *event);
     void FirstLayout();
+    // The frame around a child window's form follows the child's state.
+    void FollowChildState();
     void FrameHoverTick();
     void UnskinFrame();
+
+    // ---- Windows that hold child windows (SkinMdi.cpp) ----
+
+    // The commands a frame sends its active child window.
+    enum TChildCommand { SC_MINIMIZE = 0xF020, SC_CLOSE = 0xF060, SC_RESTORE = 0xF120 };
+    // The child-window area among the window's direct children: it makes the
+    // window a frame of child windows.
+    void FindMDIClient();
+    // The frame watches its child-window area: children made, activated,
+    // changing state and closed.
+    void SubclassClient();
+    void UnsubclassClient();
+    bool ClientWndProc(QObject *watched, QEvent *event);
+    void MDIChildCommand(int command);
+    bool ActiveChildMaximized() const;
+    // The active child's buttons, in the menu bar's picture while the child
+    // is maximised.
+    void PaintMDIButtons(QPainter &bar, const QRect &barRect);
+    // Alt with a letter: the menu bar button it is the accelerator of opens,
+    // the frame's when the letter is typed in one of its child windows.
+    bool DialogChar(QChar c);
+    TWinSkinMenu *AccelMenuBar(QChar c) const;
+    // The child window skinned, its form within.
+    QMdiSubWindow *ChildWindow() const;
+
+    QPointer<QMdiArea> MDIClient;
+    QPointer<QMdiSubWindow> NewMDIChild; // made, not skinned yet
 
     std::vector<std::unique_ptr<TWinSysButton>> SysButtons;
     QRect CaptionRect;
@@ -297,6 +328,24 @@ protected:
 private:
     bool FrameWndProc(QEvent *event);
     void DetachPlain();
+    // A child window's events from its form's keys, as the frame's.
+    bool ChildKeyEvent(QEvent *event);
+    // The client area and the margins that frame it: a child window's frame
+    // lies in its layout's margins, as Qt keeps the widget's own for its.
+    QRect ClientArea() const;
+    QMargins HeldMargins() const;
+    void HoldMargins(const QMargins &margins);
+    // What the child-window area had before it was watched.
+    struct TClientSaved {
+        bool Saved = false;
+        Qt::ScrollBarPolicy Horizontal = Qt::ScrollBarAlwaysOff, Vertical = Qt::ScrollBarAlwaysOff;
+    } FClientSaved;
+    // The area and its viewport as plain objects: their last events, while
+    // they are destroyed, are told apart without reading them as widgets.
+    QPointer<QObject> FClientArea, FClientViewport;
+    void SkinNewChild();
+    void ChildrenChanged();
+    bool FChildrenChangeQueued = false;
     bool Attached() const { return FAttached; }
     bool FAttached = false;
 

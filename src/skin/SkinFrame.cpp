@@ -9,6 +9,7 @@
 #include "skin/SkinDraw.h"
 #include "skin/SkinManage.h"
 
+#include <QLayout>
 #include <QMainWindow>
 #include <QPainter>
 #include <QWindow>
@@ -50,9 +51,6 @@ bool TRuzOzodOvez::IsTitleButtonVisible(int index)
     const int s = ShowState;
     const bool a = Active != 0;
     const bool maxBox = FrameIcons & fiMaximize, minBox = FrameIcons & fiMinimize, sysMenu = FrameIcons & fiSysMenu;
-    // Child windows inside a multiple-document frame are not built here: no
-    // window is such a frame.
-    const bool mdiChildMaximized = false;
     bool c1 = false;
     switch (e.Visibility) {
     case 0:
@@ -83,7 +81,7 @@ bool TRuzOzodOvez::IsTitleButtonVisible(int index)
         c1 = !minBox;
         break;
     case 100:
-        c1 = mdiChildMaximized && MenuHeight > 0;
+        c1 = ActiveChildMaximized() && MenuHeight > 0;
         break;
     default:
         c1 = e.Visibility >= 200 && e.Visibility <= 2000;
@@ -458,7 +456,7 @@ void TRuzOzodOvez::SetFrameStyles(bool on)
         if (!FSaved.Saved) {
             FSaved.Saved = true;
             FSaved.Flags = Handle->windowFlags();
-            FSaved.Margins = Handle->contentsMargins();
+            FSaved.Margins = HeldMargins();
             FSaved.MinimumSize = Handle->minimumSize();
             FSaved.MaximumSize = Handle->maximumSize();
             FSaved.MouseTracking = Handle->hasMouseTracking();
@@ -472,9 +470,24 @@ void TRuzOzodOvez::SetFrameStyles(bool on)
         // back: the customisation goes while the frame is ours.
         ChangeFlagsInPlace((FSaved.Flags & ~Qt::CustomizeWindowHint) | Qt::FramelessWindowHint);
         Handle->setMouseTracking(true);
+        // A child window's frame lies where Qt's lay, and its outline, which
+        // Qt drops with a change of flags, is the skin's again.
+        if (MDIKind == 2) {
+            HoldMargins(FrameMargins());
+            if (RegionSet)
+                Handle->setMask(Region);
+        }
     } else if (FSaved.Saved) {
         FrameIcons &= uint8_t(~fiNoCaption);
+        if (MDIKind == 2 && ShowState == 1) {
+            // A maximised child window shows no frame: its caption is its
+            // frame window's, and Qt would draw a title bar of its own.
+            HoldMargins(QMargins());
+            return;
+        }
         ChangeFlagsInPlace(FSaved.Flags);
+        if (MDIKind == 2)
+            HoldMargins(FSaved.Margins);
     }
 }
 
@@ -482,17 +495,38 @@ void TRuzOzodOvez::RedrawFrame()
 {
     if (!Handle)
         return;
-    const QMargins m = Handle->contentsMargins();
     const QRect all = Handle->rect();
     QRegion frame(all);
-    frame -= all.marginsRemoved(m);
+    frame -= ClientArea();
     Handle->update(frame.isEmpty() ? QRegion(all) : frame);
+}
+
+QRect TRuzOzodOvez::ClientArea() const
+{
+    if (!Handle)
+        return QRect();
+    return MDIKind == 2 ? Handle->contentsRect().marginsRemoved(HeldMargins()) : Handle->contentsRect();
+}
+
+QMargins TRuzOzodOvez::HeldMargins() const
+{
+    if (MDIKind == 2 && Handle->layout())
+        return Handle->layout()->contentsMargins();
+    return Handle->contentsMargins();
+}
+
+void TRuzOzodOvez::HoldMargins(const QMargins &margins)
+{
+    if (MDIKind == 2 && Handle->layout())
+        Handle->layout()->setContentsMargins(margins);
+    else
+        Handle->setContentsMargins(margins);
 }
 
 void TRuzOzodOvez::ApplyMargins(const QMargins &margins)
 {
-    const QMargins old = Handle->contentsMargins();
-    Handle->setContentsMargins(margins);
+    const QMargins old = HeldMargins();
+    HoldMargins(margins);
     if (Handle->layout())
         return;
     // Controls placed by hand ignore the margins: they move with the client.
@@ -514,7 +548,7 @@ void TRuzOzodOvez::FitWindow(bool fromClient)
     }
     QSize client;
     if (fromClient) {
-        client = Handle->contentsRect().size();
+        client = ClientArea().size();
     } else {
         // The size the window had under the system's frame; a menu bar of
         // Qt's counted in it is now drawn in the frame.
@@ -556,19 +590,23 @@ void TRuzOzodOvez::UnskinFrame()
     FResizeEdges = {};
     ShowFrameCursor(HTCLIENT);
     FPieces = {};
+    // The client keeps its size under the system's frame.
+    QSize size = ClientArea().size();
     SetFrameStyles(true);
     if (!FSaved.Saved || !Handle) {
         FSaved = {};
         return;
     }
+    if (MDIKind == 2)
+        ChangeFlagsInPlace(FSaved.Flags);
     if (State != StateDestroying) {
-        // The client keeps its size under the system's frame.
-        const QMargins m = Handle->contentsMargins();
-        QSize size = Handle->size().shrunkBy(m);
-        // Qt's menu bar is back in the client.
+        // Qt's menu bar is back in the client; a child window's own frame,
+        // Qt's, around it.
         size.rheight() += FSaved.ReplacedBar;
         const bool fixed = Handle->minimumSize() == Handle->maximumSize();
         ApplyMargins(FSaved.Margins);
+        if (MDIKind == 2)
+            size = size.grownBy(Handle->contentsMargins());
         if (fixed) {
             Handle->setFixedSize(size);
         } else {

@@ -13,6 +13,8 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -30,7 +32,7 @@ constexpr int SkinMsgCaptionAction = 0x3514;
 
 int TRuzOzodOvez::HitTest(const QPoint &point) const
 {
-    if (!Handle || Handle->contentsRect().contains(point))
+    if (!Handle || ClientArea().contains(point))
         return HTCLIENT;
     if (const int border = SizingHitTest(point))
         return border;
@@ -160,11 +162,15 @@ void TRuzOzodOvez::DoTitleButtonAction(int x, int y)
         break;
     case 7:
     case 60:
+        MDIChildCommand(SC_MINIMIZE);
+        break;
     case 8:
     case 61:
+        MDIChildCommand(SC_RESTORE);
+        break;
     case 9:
     case 62:
-        // Child windows of a multiple-document frame: no window has any.
+        MDIChildCommand(SC_CLOSE);
         break;
     default:
         PostSkinMessage(Handle, SkinMsgCaptionAction, uintptr_t(action), 0);
@@ -179,6 +185,9 @@ void TRuzOzodOvez::ToggleMaximize()
         return;
     }
     ShowState = 1;
+    // Its frame window's other children are shown maximised with it.
+    if (MDIKind == 2 && SkinManager)
+        SkinManager->SetMaximizedState(true);
     QMetaObject::invokeMethod(Handle, &QWidget::showMaximized, Qt::QueuedConnection);
     DropHotObject();
 }
@@ -298,7 +307,7 @@ void TRuzOzodOvez::FollowMaximise(Qt::WindowStates old)
     // The frame is ours, and so is its maximised size: the screen's room.
     // A window manager gives the same room; without one the window would
     // stay as it was.
-    if (FFollowingMaximise)
+    if (FFollowingMaximise || !Handle->isWindow())
         return;
     const Qt::WindowStates now = Handle->windowState();
     const bool maximised = (now & Qt::WindowMaximized) && !(now & Qt::WindowMinimized);
@@ -327,7 +336,13 @@ void TRuzOzodOvez::FirstLayout()
 {
     if (State != StateNew)
         return;
-    if (ShowState != 2 && !(MDIKind == 2 && SkinManager && SkinManager->MaximizedState))
+    if (MDIKind == 2 && SkinManager && SkinManager->MaximizedState) {
+        // A child window that comes while its siblings are maximised.
+        SetFrameStyles(true);
+        RedrawFrame();
+        return;
+    }
+    if (ShowState != 2)
         SetFrameStyles(false);
     if (ShowState != 2 && FrameKind != fkPopup) {
         State = StateFirstLayout;
@@ -335,6 +350,23 @@ void TRuzOzodOvez::FirstLayout()
         State = StateSkinned;
         UpdateRegion();
     }
+}
+
+void TRuzOzodOvez::FollowChildState()
+{
+    // As the window system asks a child window for its sizes at every
+    // change of its state: minimised it shows Qt's small title bar,
+    // maximised no frame, normal the skin's.
+    if (MDIKind != 2 || !SkinMainMenu || State == StateNew)
+        return;
+    if (ShowState != 0) {
+        DropRegion();
+        SetFrameStyles(true);
+    } else {
+        SetFrameStyles(false);
+        UpdateRegion();
+    }
+    RedrawFrame();
 }
 
 void TRuzOzodOvez::FrameHoverTick()
@@ -362,10 +394,16 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
         PaintNonClient(dc);
         return true;
     }
-    case QEvent::Resize:
+    case QEvent::Resize: {
+        // Qt cuts a child window's outline to its own frame at every
+        // resize: the window handles its resize first, then takes ours.
+        const bool child = MDIKind == 2;
+        if (child)
+            static_cast<QObject *>(Handle.data())->event(event);
         if (ShowState != 2 && (State == StateSkinned || State == StateReskin))
             UpdateRegion();
-        return false;
+        return child;
+    }
     case QEvent::WindowStateChange:
         FollowMaximise(static_cast<QWindowStateChangeEvent *>(event)->oldState());
         RedrawFrame();
@@ -427,6 +465,9 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
         }
         if (mouse->button() != Qt::LeftButton)
             return true;
+        // A press on a child window's frame makes it its frame's active child.
+        if (QMdiSubWindow *child = ChildWindow(); child && !Active && child->mdiArea())
+            child->mdiArea()->setActiveSubWindow(child);
         if (TNCObject *element = HitTitleButton(point)) {
             if (!Active)
                 Handle->activateWindow();

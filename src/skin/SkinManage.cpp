@@ -30,6 +30,14 @@ bool IsMdiChild(const QWidget *window)
     return qobject_cast<const QMdiSubWindow *>(window) != nullptr;
 }
 
+// The form of ours a child window holds, if any.
+QWidget *ChildWindowForm(const QWidget *window)
+{
+    const auto *child = qobject_cast<const QMdiSubWindow *>(window);
+    QWidget *form = child ? child->widget() : nullptr;
+    return form && !IsQtClass(form) ? form : nullptr;
+}
+
 bool IsPopupMenu(const QWidget *window)
 {
     return qobject_cast<const QMenu *>(window) != nullptr;
@@ -202,7 +210,7 @@ bool TSkinManage::SkinWindow(QWidget *window)
     PurgeSkinners();
     if (FindSkinner(window))
         return false;
-    QWidget *form = IsApplicationForm(window) ? window : nullptr;
+    QWidget *form = IsApplicationForm(window) ? window : ChildWindowForm(window);
     if (IsMdiChild(window) && !Sweeping)
         return false;
     if (window->width() == 0 || window->height() == 0)

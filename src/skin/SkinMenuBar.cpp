@@ -434,6 +434,9 @@ void TWinSkinMenu::PaintBar(QPainter &painter, const QRect &barRect)
             button->PaintOn(p, Background, QRect(barRect.left(), barRect.top(), w, h));
             p.restore();
         }
+    // A maximised child window's buttons stand at the bar's end.
+    if (Form)
+        Form->PaintMDIButtons(p, barRect);
     p.end();
     painter.drawImage(barRect.topLeft(), bitmap);
 }

@@ -67,6 +67,11 @@ inline QByteArray IniColour(QChar letter)
     return QByteArray::number(qRed(c)) + ' ' + QByteArray::number(qGreen(c)) + ' ' + QByteArray::number(qBlue(c));
 }
 
+// The buttons of a maximised child window, four frames each: minimise,
+// restore, close.
+constexpr int MdiSize = 10;
+constexpr char MdiLetters[] = "ABCDEFGHIJKL";
+
 // The skin's face, on which the windows' texts are drawn in its text colour.
 constexpr char FaceLetter = 'F', TextLetter = 'W';
 
@@ -100,7 +105,8 @@ inline QByteArray FramePackage(bool round = true, char face = FaceLetter, const 
                            "[ButtonLamp]\r\nAction=-1\r\nVisibility=0\r\nVisibility1=3\r\nAlign=0\r\nXcoord=22\r\n"
                            "Ycoord=5\r\nframe=1\r\nButtonImage=lamp.bmp\r\n"
                            "[ButtonHelp]\r\nAction=5\r\nAlign=0\r\nXcoord=130\r\nYcoord=5\r\nframe=4\r\n"
-                           "ButtonImage=help.bmp\r\n" +
+                           "ButtonImage=help.bmp\r\n"
+                           "[MDICONTROLS]\r\nImage=mdi.bmp\r\n" +
                            more;
     return skin::PackSkin({
         {"skin.ini", ini},
@@ -115,6 +121,7 @@ inline QByteArray FramePackage(bool round = true, char face = FaceLetter, const 
         {"lamp.bmp", BmpOf(Strip("o", 8, 8))},
         {"help.bmp", BmpOf(Strip("wxyz", ButtonSize, ButtonSize))},
         {"menuitem.bmp", BmpOf(Strip("ih", 12, 12))},
+        {"mdi.bmp", BmpOf(Strip(MdiLetters, MdiSize, MdiSize))},
     });
 }
 

@@ -449,12 +449,14 @@ QImage PowerLamp()
     }));
 }
 
-// The three small buttons of a maximised child window, four states each.
+// The three small buttons of a maximised child window, four states each:
+// normal, pressed, disabled, and last the one under the mouse, the frame
+// the menu bar shows for it.
 QImage MdiControls()
 {
     std::vector<QImage> frames;
     void (*glyphs[])(QPainter &, double) = {MinGlyph, RestoreGlyph, CloseGlyph};
-    const Look looks[] = {Look::Normal, Look::Pressed, Look::Hot, Look::Disabled};
+    const Look looks[] = {Look::Normal, Look::Pressed, Look::Disabled, Look::Hot};
     for (int b = 0; b < 3; ++b)
         for (const Look look : looks)
             frames.push_back(CapButton(16, look, b == 2 ? Alarm : Glyph, glyphs[b]));
