@@ -95,27 +95,16 @@ void TRuzOzodOvez::ShowFrameCursor(int hit)
         return;
     // Set on the native window only: the window's controls keep their own
     // cursors, and Qt gives each its own back as the mouse enters it.
+    const Qt::Edges edges = SizingEdges(hit);
     Qt::CursorShape shape = Handle->cursor().shape();
-    switch (hit) {
-    case HTLEFT:
-    case HTRIGHT:
+    if (edges == Qt::LeftEdge || edges == Qt::RightEdge)
         shape = Qt::SizeHorCursor;
-        break;
-    case HTTOP:
-    case HTBOTTOM:
+    else if (edges == Qt::TopEdge || edges == Qt::BottomEdge)
         shape = Qt::SizeVerCursor;
-        break;
-    case HTTOPLEFT:
-    case HTBOTTOMRIGHT:
+    else if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
         shape = Qt::SizeFDiagCursor;
-        break;
-    case HTTOPRIGHT:
-    case HTBOTTOMLEFT:
+    else if (edges)
         shape = Qt::SizeBDiagCursor;
-        break;
-    default:
-        break;
-    }
     if (window->cursor().shape() != shape)
         window->setCursor(shape);
 }
