@@ -6,11 +6,14 @@
 // The program's windows are built as at start-up, with the loopback devices
 // chosen, and an analysis window is opened. A feeder thread plays the notes
 // as a keyboard would: it reads a clock, hands the bytes to the loopback
-// input, and waits for the echo. The echo's time is read on the
-// user-interface thread right after the output has taken the message: the
-// set-up dialog's output is replaced by one that notes that time, on the
-// same device. The user-interface thread meanwhile runs its event loop as
-// the program does, so the figures include waking it.
+// input, and waits until the echo has left the output before it plays the
+// next. The echo's time is the one the loopback driver wrote in its log as
+// the message left, brought onto the feeder's clock by marks the benchmark
+// sends through the output first. The feeder stands for the keyboard and the
+// kernel's driver of it, which no busy process holds back: it runs at
+// real-time priority where the system grants it. The user-interface thread
+// meanwhile runs its event loop as the program does. The benchmark says how
+// the process's threads are scheduled.
 //
 // The notes: three keys (C E G) are held throughout so the recognition
 // always has a chord to find; the measured notes alternate a note-on and its
@@ -36,6 +39,7 @@
 #include "midi/MidiOut.h"
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
+#include "platform/Realtime.h"
 #include "platform/Registry.h"
 #include "ui/Main.h"
 #include "ui/Midi_Setup.h"
@@ -43,6 +47,7 @@
 #include "ui/analyse.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -51,11 +56,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -73,55 +76,81 @@ constexpr int HighestNote = 71;
 // pause also lets each note's recognition end before the next note comes.
 constexpr auto PauseBetweenNotes = std::chrono::milliseconds(1);
 constexpr auto EchoTimeout = std::chrono::seconds(2);
+constexpr auto EchoLook = std::chrono::microseconds(200);
+constexpr int ClockMarks = 20;
 constexpr int RecognitionRuns = 1000;
 constexpr int DefaultFloodRate = 133333; // 400 KB/s of three-byte messages
 constexpr auto FloodChunk = std::chrono::milliseconds(1);
 constexpr auto ClickPeriod = std::chrono::milliseconds(20);
 constexpr double AnswerGoalMs = 50.0;
 
-// The dialog's output, noting when each echoed event has left it.
-class TTimedOutput : public TMidiOutput {
-public:
-    using TMidiOutput::TMidiOutput;
-
-    void SendEvent(const TMyMidiEvent &event) override
-    {
-        TMidiOutput::SendEvent(event);
-        const Clock::time_point now = Clock::now();
-        {
-            std::lock_guard lock(mutex_);
-            echoes_.push_back(now);
-        }
-        echoed_.notify_all();
-    }
-
-    std::size_t EchoCount()
-    {
-        std::lock_guard lock(mutex_);
-        return echoes_.size();
-    }
-
-    // The time the index-th echo left, or nothing when it did not come in time.
-    bool WaitForEcho(std::size_t index, Clock::time_point &at)
-    {
-        std::unique_lock lock(mutex_);
-        if (!echoed_.wait_for(lock, EchoTimeout, [&] { return echoes_.size() > index; }))
-            return false;
-        at = echoes_[index];
-        return true;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable echoed_;
-    std::vector<Clock::time_point> echoes_;
-};
-
 double Milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+double Milliseconds(Clock::time_point t)
+{
+    return Milliseconds(t.time_since_epoch());
+}
+
+// The loopback log's lines: the time stamp in milliseconds of the driver's
+// clock and the bytes as the log writes them.
+struct TLogged {
+    double ms;
+    QByteArray bytes;
+};
+
+std::vector<TLogged> ReadLog(const QString &log)
+{
+    std::vector<TLogged> lines;
+    QFile file(log);
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (const qsizetype blank = line.indexOf(' '); blank > 0)
+                lines.push_back({line.left(blank).toDouble(), line.mid(blank + 1)});
+    return lines;
+}
+
+QByteArray Hex(const std::vector<uint8_t> &bytes)
+{
+    QByteArray text;
+    for (const uint8_t byte : bytes)
+        text += (text.isEmpty() ? "" : " ") + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
+    return text;
+}
+
+// Marks sent through the output with the time they were sent: the log's
+// clock lies behind ours by the largest difference, the mark that left
+// soonest after its time was read.
+double LogClockOffset(TMidiOutput &output, const QString &log)
+{
+    std::vector<double> sent;
+    for (int i = 0; i < ClockMarks; ++i) {
+        sent.push_back(Milliseconds(Clock::now()));
+        output.SendShort(0xFE, 0, 0);
+    }
+    std::vector<double> logged;
+    for (const TLogged &line : ReadLog(log))
+        if (line.bytes == "FE")
+            logged.push_back(line.ms);
+    double offset = -1e300;
+    for (std::size_t i = 0; i < std::min(sent.size(), logged.size()); ++i)
+        offset = std::max(offset, sent[i] - logged[i]);
+    return offset;
+}
+
+// Every thread of the process with how it is scheduled.
+void DescribeThreads()
+{
+    QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile name(tasks.filePath(task + QStringLiteral("/comm")));
+        name.open(QIODevice::ReadOnly);
+        std::printf("  thread %-16s %s\n", name.readAll().trimmed().constData(),
+                    qPrintable(platform::DescribeScheduling(task.toInt())));
+    }
+}
 double Percentile(std::vector<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());
@@ -184,8 +213,9 @@ double PeakMemoryMb()
 
 // Notes pressed and released over the window's keyboard, `rate` events a
 // second for `seconds`, while clicks come in; then the event loop ends.
-int RunFlood(QApplication &app, TTimedOutput &output, const TMidiInput &input, double seconds, int rate)
+int RunFlood(QApplication &app, const TMidiInput &input, double seconds, int rate)
 {
+    platform::loopback::ClearSent();
     std::atomic<bool> flooding = true;
     std::atomic<long> fed = 0;
     std::thread feeder([&] {
@@ -227,7 +257,8 @@ int RunFlood(QApplication &app, TTimedOutput &output, const TMidiInput &input, d
     }
     const double worst = Percentile(answers, 1.0);
     std::printf("A flood of %d events a second for %.1f s with the analysis window open\n", rate, seconds);
-    std::printf("  events fed %ld, echoed %zu, lost %u\n", fed.load(), output.EchoCount(), input.LostCount());
+    std::printf("  events fed %ld, echoed %zu, lost %u\n", fed.load(), platform::loopback::Sent().size(),
+                input.LostCount());
     std::printf("  clicks answered  %zu, median %.3f ms, 99th percentile %.3f ms\n", answers.size(),
                 Percentile(answers, 0.5), Percentile(answers, 0.99));
     std::printf("  slowest answer   %.3f ms  (goal < %.0f ms)  %s\n", worst, AnswerGoalMs,
@@ -274,25 +305,25 @@ int main(int argc, char **argv)
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(scratch.path()));
     }
     PrepareSettings(scratch.filePath("registry.reg"));
+    const QString log = scratch.filePath("midi.log");
+    qputenv("HARMONOVA_MIDI_LOG", QFile::encodeName(log));
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     ui::TProgramWindows program;
     TFrmMidiSetup &setup = program.MidiSetup();
-    setup.CloseOutput();
-    auto *output = new TTimedOutput(&setup);
-    output->setProductName("Loopback Out");
-    if (!output->Open()) {
-        std::fprintf(stderr, "cannot open the loopback output\n");
+    TMidiOutput &output = *setup.Midi_IF_Output;
+    if (!output.DeviceHandle()) {
+        std::fprintf(stderr, "the loopback output is not open\n");
         return 1;
     }
-    setup.Midi_IF_Output = output;
     auto *window = new TFormAnalyse(&program.FormMain());
     window->show();
     if (floodSeconds > 0) {
         busy.Describe();
-        return RunFlood(app, *output, *setup.Midi_IF_Input, floodSeconds, floodRate);
+        return RunFlood(app, *setup.Midi_IF_Input, floodSeconds, floodRate);
     }
+    const double logClock = LogClockOffset(output, log);
 
     std::vector<std::vector<uint8_t>> events;
     for (const int note : HeldNotes)
@@ -301,18 +332,21 @@ int main(int argc, char **argv)
     for (auto &event : MeasuredEvents(count))
         events.push_back(std::move(event));
 
-    std::vector<double> latencies;
+    std::vector<double> fed;
     std::atomic<int> lost = 0;
+    QString feederScheduling;
     std::thread feeder([&] {
+        platform::MakeThisThreadRealtime(platform::TimekeepingPriority);
+        feederScheduling = platform::DescribeScheduling(platform::ThisThreadId());
+        platform::loopback::ClearSent();
         for (std::size_t i = 0; i < events.size(); ++i) {
-            const Clock::time_point fed = Clock::now();
-            Clock::time_point echoed;
-            if (!platform::loopback::Feed(events[i]) || !output->WaitForEcho(i, echoed)) {
+            fed.push_back(Milliseconds(Clock::now()));
+            if (!platform::loopback::Feed(events[i]) ||
+                !bench::WaitUntil(EchoTimeout, EchoLook, [] { return !platform::loopback::Sent().empty(); })) {
                 ++lost;
                 break;
             }
-            if (i >= firstMeasured)
-                latencies.push_back(Milliseconds(echoed - fed));
+            platform::loopback::ClearSent();
             std::this_thread::sleep_for(PauseBetweenNotes);
         }
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -320,8 +354,20 @@ int main(int argc, char **argv)
     app.exec();
     feeder.join();
 
-    if (lost > 0 || latencies.empty()) {
-        std::fprintf(stderr, "an echo never came: %zu of %zu notes measured\n", latencies.size(), events.size());
+    // The echoes are the log's lines after the last mark, in the order fed.
+    std::vector<TLogged> logged = ReadLog(log);
+    const auto lastMark =
+        std::find_if(logged.rbegin(), logged.rend(), [](const TLogged &line) { return line.bytes == "FE"; });
+    logged.erase(logged.begin(), lastMark.base());
+    std::vector<double> latencies;
+    for (std::size_t i = firstMeasured; i < std::min(fed.size(), logged.size()); ++i) {
+        if (logged[i].bytes != Hex(events[i]))
+            break;
+        latencies.push_back(logged[i].ms + logClock - fed[i]);
+    }
+    if (lost > 0 || latencies.size() + firstMeasured != events.size()) {
+        std::fprintf(stderr, "an echo never came or came out of order: %zu of %zu notes measured\n", latencies.size(),
+                     events.size() - firstMeasured);
         return 1;
     }
     const double median = Percentile(latencies, 0.5);
@@ -337,5 +383,7 @@ int main(int argc, char **argv)
     std::printf("  worst            %.3f ms\n", worst);
     std::printf("  one recognition of the held chord: median %.3f ms\n", RecognitionMedianMs(*window));
     std::printf("  chord named: %s\n", qPrintable(window->TntLabel1->text()));
+    std::printf("  notes fed from a thread scheduled %s; the program's threads:\n", qPrintable(feederScheduling));
+    DescribeThreads();
     return 0;
 }

@@ -14,11 +14,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace bench {
@@ -131,5 +133,19 @@ public:
 private:
     std::vector<pid_t> children_;
 };
+
+// Looks every so often until the condition holds or the time is up; false
+// when it is.
+template <typename Rep, typename Period, typename Condition>
+bool WaitUntil(std::chrono::duration<Rep, Period> most, std::chrono::microseconds every, Condition condition)
+{
+    const auto end = std::chrono::steady_clock::now() + most;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(every);
+    }
+    return true;
+}
 
 } // namespace bench
