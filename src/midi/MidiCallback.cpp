@@ -20,6 +20,17 @@ void ReportLoss(TMidiControlBlock *block, MIDIHDR *sysexHeader)
         PostMessageA(block->TargetWindow, MsgBufferFull, block->Session, reinterpret_cast<uintptr_t>(sysexHeader));
 }
 
+// Seeing no event without its echo means the reader has sent every such
+// echo: it lowers the count only once it has. An event the full buffer
+// will lose is not echoed, as the reader never sees it.
+bool EchoAtOnce(TMidiControlBlock *block, uint32_t message)
+{
+    const HMIDIOUT thru = block->ThruDevice.load(std::memory_order_acquire);
+    return thru && block->Unechoed.load(std::memory_order_acquire) == 0 &&
+           block->Buffer->EventCount.load(std::memory_order_acquire) < block->Buffer->Capacity &&
+           midiOutShortMsg(thru, message) == MMSYSERR_NOERROR;
+}
+
 void StoreInputEvent(TMidiControlBlock *block, uint32_t msg, uintptr_t param1, uintptr_t param2)
 {
     // Only the single-byte real-time messages match: the whole value is compared.
@@ -32,11 +43,19 @@ void StoreInputEvent(TMidiControlBlock *block, uint32_t msg, uintptr_t param1, u
     TEventBufferItem item{};
     item.TimeStamp = static_cast<uint32_t>(param2);
     if (msg == MIM_DATA)
-        item.PackedMessage = static_cast<uint32_t>(param1);
+        item.PackedMessage =
+            static_cast<uint32_t>(param1) | (EchoAtOnce(block, static_cast<uint32_t>(param1)) ? EchoedMessage : 0);
     else
         item.SysexHeader = reinterpret_cast<MIDIHDR *>(param1);
-    if (!PutEvent(block->Buffer, item))
+    // Counted before it can be read, so that no later event overtakes it.
+    const bool unechoed = (item.PackedMessage & EchoedMessage) == 0;
+    if (unechoed)
+        block->Unechoed.fetch_add(1, std::memory_order_relaxed);
+    if (!PutEvent(block->Buffer, item)) {
+        if (unechoed)
+            block->Unechoed.fetch_sub(1, std::memory_order_relaxed);
         ReportLoss(block, item.SysexHeader);
+    }
     if (block->NoticePending.exchange(1, std::memory_order_acq_rel) == 0)
         PostMessageA(block->TargetWindow, MsgEventsWaiting, 0, 0);
 }

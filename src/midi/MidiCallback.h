@@ -26,7 +26,18 @@ struct TMidiControlBlock {
     // their own: a flood of input then queues two notices, not one per event.
     std::atomic<uint8_t> NoticePending;
     std::atomic<uint8_t> LossPending;
+    // MIDI thru ahead of the reader: where a short message goes out again as
+    // it arrives (nullptr: nowhere), set on the user-interface thread; the
+    // stored item is then marked EchoedMessage. Unechoed counts the events
+    // stored without their echo that the reader has not yet handled: while
+    // there are any, nothing goes out ahead of them.
+    std::atomic<platform::HMIDIOUT> ThruDevice;
+    std::atomic<uint32_t> Unechoed;
 };
+
+// Marks, in an item's packed message, a short message that went out again as
+// it arrived; a short message's own bits never reach it.
+constexpr uint32_t EchoedMessage = 1u << 24;
 
 // Posted to the target window: events are waiting, an event was lost
 // because the buffer was full, an output's long message is done.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 using namespace platform;
 
@@ -29,6 +30,7 @@ void Unpack(uint32_t packed, TMyMidiEvent &event)
     event.StatusByte = static_cast<uint8_t>(packed);
     event.DataByte1 = static_cast<uint8_t>(packed >> 8);
     event.DataByte2 = static_cast<uint8_t>(packed >> 16);
+    event.Echoed = (packed & EchoedMessage) != 0;
 }
 
 void CopySysex(const MIDIHDR &header, TMyMidiEvent &event)
@@ -140,6 +142,13 @@ void TMidiInput::setSysexOnly(bool value)
         FControlBlock->SysexOnly.store(value ? 1 : 0, std::memory_order_relaxed);
 }
 
+void TMidiInput::setThruDevice(platform::HMIDIOUT device)
+{
+    FThruDevice = device;
+    if (FControlBlock)
+        FControlBlock->ThruDevice.store(device, std::memory_order_release);
+}
+
 void TMidiInput::setSysexBufferSize(uint16_t value)
 {
     if (FState == StateOpen)
@@ -184,6 +193,9 @@ void TMidiInput::OpenDevice()
     FControlBlock->Session = ++FSession;
     FControlBlock->NoticePending.store(0, std::memory_order_relaxed);
     FControlBlock->LossPending.store(0, std::memory_order_relaxed);
+    FControlBlock->ThruDevice.store(FThruDevice, std::memory_order_relaxed);
+    FControlBlock->Unechoed.store(0, std::memory_order_relaxed);
+    FHoldingUnechoed = false;
     Check(midiInOpen(&FDeviceHandle, FDeviceID, MidiCallback, reinterpret_cast<uintptr_t>(FControlBlock),
                      CALLBACK_FUNCTION));
     CreateReceiveBuffers();
@@ -275,8 +287,13 @@ uint32_t TMidiInput::LostCount() const
 
 std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent()
 {
+    if (FState != StateOpen)
+        return nullptr;
+    // Back for more: the event taken last has been handled, its echo sent.
+    if (std::exchange(FHoldingUnechoed, false))
+        FControlBlock->Unechoed.fetch_sub(1, std::memory_order_release);
     TEventBufferItem item{};
-    if (FState != StateOpen || !PeekEvent(FBuffer, item))
+    if (!PeekEvent(FBuffer, item))
         return nullptr;
     auto event = std::make_unique<TMyMidiEvent>();
     event->TimeStamp = item.TimeStamp;
@@ -287,6 +304,7 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent()
         Check(GiveBack(item.SysexHeader));
     }
     DropEvent(FBuffer);
+    FHoldingUnechoed = !event->Echoed;
     return event;
 }
 

@@ -77,6 +77,14 @@ public:
     void Start();
     // Does nothing when closed.
     void Close();
+    // MIDI thru ahead of the reader: while set, a short message goes out
+    // again on this output device from the driver's thread as it arrives,
+    // and ReadEvent's event then says Echoed. The others (system-exclusive
+    // blocks, messages the device refused, all while none is set) are the
+    // reader's to send on, and until the reader has handled them, which it
+    // shows by reading again, none goes out ahead of them: the echoes keep
+    // the order of arrival. nullptr: none.
+    void setThruDevice(platform::HMIDIOUT device);
     // Events waiting; 0 when closed.
     uint16_t PendingCount() const;
     // Events lost since Open because the buffer was full; 0 when closed.
@@ -126,4 +134,6 @@ private:
     TMidiControlBlock *FControlBlock = nullptr;
     uint32_t FSession = 0; // counts the opens
     bool FLoading = false;
+    platform::HMIDIOUT FThruDevice = nullptr;
+    bool FHoldingUnechoed = false; // the event read last was the reader's to send on
 };

@@ -28,6 +28,9 @@ public:
     uint32_t TimeStamp = 0;
     uint16_t SysexSize = 0;
     std::unique_ptr<uint8_t[]> SysexData; // the system-exclusive bytes; nullptr for a short message
+    // It went out again on the input's thru device as it arrived (see
+    // TMidiInput::setThruDevice), so its reader sends it on no more.
+    bool Echoed = false;
 };
 
 // A MIDIHDR and its data block, both in shared memory because the driver's

@@ -166,6 +166,7 @@ void TTimekeeper::Wake()
 
 void TTimekeeper::Run()
 {
+    platform::NameThisThread("hn-timekeeper");
     platform::RequestRealtime(platform::TimekeepingPriority);
     FThreadId = platform::ThisThreadId();
     std::unique_lock lock(FLock);

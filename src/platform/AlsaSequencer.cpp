@@ -1,5 +1,6 @@
 #include "platform/AlsaSequencer.h"
 #include "platform/MidiParser.h"
+#include "platform/Realtime.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -184,6 +185,9 @@ public:
 private:
     void Run(MidiByteSink &sink)
     {
+        // MIDI thru goes out from here as events arrive.
+        NameThisThread("hn-alsa-in");
+        RequestRealtime(TimekeepingPriority);
         snd_seq_t *seq = connection_.Seq();
         const int count = snd_seq_poll_descriptors_count(seq, POLLIN);
         std::vector<pollfd> fds(static_cast<std::size_t>(count) + 1);

@@ -4,6 +4,7 @@
 // benchmarks and checks from outside drive the whole program through it.
 #include "platform/MidiApi.h"
 #include "platform/MidiDriver.h"
+#include "platform/Realtime.h"
 
 #include <cerrno>
 #include <chrono>
@@ -92,6 +93,9 @@ private:
 
     void Run()
     {
+        // MIDI thru goes out from here as events arrive.
+        NameThisThread("hn-loopback-in");
+        RequestRealtime(TimekeepingPriority);
         Source source;
         for (;;) {
             bool started = false;

@@ -422,6 +422,9 @@ MMRESULT midiOutShortMsg(HMIDIOUT handle, uint32_t message)
     if (!device)
         return MMSYSERR_INVALHANDLE;
     std::lock_guard lock(device->mutex);
+    // Closed by another thread since it was found: nothing to send to.
+    if (!device->port)
+        return MMSYSERR_INVALHANDLE;
     uint8_t bytes[3] = {uint8_t(message), uint8_t(message >> 8), uint8_t(message >> 16)};
     if (bytes[0] < 0x80) {
         // Data bytes first: the message continues the last status sent.
@@ -470,6 +473,8 @@ MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR *header, uint32_t /*headerSize*
         return result;
     {
         std::lock_guard lock(device->mutex);
+        if (!device->port)
+            return MMSYSERR_INVALHANDLE;
         header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
         const MMRESULT result =
             device->port->SendLong(reinterpret_cast<const uint8_t *>(header->lpData), header->dwBufferLength);

@@ -135,6 +135,11 @@ void RequestRealtime(int priority)
     AskRealtimeKit(ThisThreadId(), priority);
 }
 
+void NameThisThread(const char *name)
+{
+    pthread_setname_np(pthread_self(), name);
+}
+
 QString DescribeScheduling(pid_t thread)
 {
     const int policy = sched_getscheduler(thread);

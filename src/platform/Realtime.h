@@ -49,6 +49,10 @@ void AskRealtimeKit(pid_t thread, int priority, const QDBusConnection &bus);
 // none.
 void RequestRealtime(int priority);
 
+// Names the calling thread as tools that list threads show it (at most 15
+// characters).
+void NameThisThread(const char *name);
+
 // How the thread with the given kernel id is scheduled now, for figures:
 // "SCHED_FIFO priority 20" or "normal (SCHED_OTHER, nice 0)".
 QString DescribeScheduling(pid_t thread);

@@ -735,13 +735,14 @@ void TFrmMidiSetup::OpenOutput()
         return;
     const QString told = QStringLiteral("erreur OpenDevs(out): ");
     try {
-        Midi_IF_Output->Close();
+        CloseOutput();
         Midi_IF_Output->setProductName(device);
         if (!Midi_IF_Output->Open())
             ShowError(told + Midi_IF_Output->OpenFailure());
     } catch (const std::exception &failure) {
         ShowError(told + MessageOf(failure));
     }
+    UpdateThru();
 }
 
 void TFrmMidiSetup::CloseInput()
@@ -751,7 +752,14 @@ void TFrmMidiSetup::CloseInput()
 
 void TFrmMidiSetup::CloseOutput()
 {
+    // No echo may go to a device being closed.
+    Midi_IF_Input->setThruDevice(nullptr);
     Midi_IF_Output->Close();
+}
+
+void TFrmMidiSetup::UpdateThru()
+{
+    Midi_IF_Input->setThruDevice(model::AnalyserOpen && FormAnalyse ? Midi_IF_Output->DeviceHandle() : nullptr);
 }
 
 void TFrmMidiSetup::SendProgramChange()
@@ -792,8 +800,9 @@ void TFrmMidiSetup::QueueInputTurn(TMidiInput *sender)
 
 void TFrmMidiSetup::HandleInputEvent(const TMyMidiEvent &event)
 {
-    // MIDI thru: every event goes out again, whatever its kind.
-    if (Midi_IF_Output->DeviceHandle())
+    // MIDI thru: every event goes out again, whatever its kind, here unless
+    // it went out as it arrived.
+    if (!event.Echoed && Midi_IF_Output->DeviceHandle())
         Midi_IF_Output->SendEvent(event);
     // Keyboards let a key go with a note-off, or with a note-on of velocity 0.
     const int kind = event.StatusByte & 0xF0;

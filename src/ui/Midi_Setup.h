@@ -118,6 +118,10 @@ public:
     void CloseInput();
     void CloseOutput();
     void SendProgramChange();
+    // MIDI thru is sent from the input's own thread, as each event arrives,
+    // while an analysis window is open and the output is: called whenever
+    // either changes.
+    void UpdateThru();
 
     // The snapshot FormActivate took.
     int SnapshotLanguage() const { return FLanguage; }

@@ -393,6 +393,8 @@ void TFormAnalyse::FormCreate()
     ApplyLanguage();
     FOpen = true;
     model::AnalyserOpen = true;
+    if (FrmMidiSetup)
+        FrmMidiSetup->UpdateThru();
     // What a keyboard sent while no analysis window was open still waits in
     // the input's buffer. It comes out now, not at the next key played,
     // which would find the buffer full and be lost.
@@ -425,6 +427,8 @@ void TFormAnalyse::HandInputToNewestOpen()
     model::AnalyserOpen = open != Analysers.rend();
     if (model::AnalyserOpen && FormAnalyse != *open)
         (*open)->TakeOverInput();
+    if (FrmMidiSetup)
+        FrmMidiSetup->UpdateThru();
 }
 
 void TFormAnalyse::TakeOverInput()

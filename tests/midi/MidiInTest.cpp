@@ -1,4 +1,5 @@
 #include "midi/MidiIn.h"
+#include "midi/MidiOut.h"
 
 #include "MidiTestSupport.h"
 
@@ -412,3 +413,115 @@ TEST_F(MidiInput, DestroyingAnOpenInputClosesTheDeviceAndReleasesItsMemory)
     again.Open();
     EXPECT_EQ(again.State(), TMidiInput::StateOpen) << "the device was given back";
 }
+
+// ---------------------------------------------------------------------------
+// MIDI thru ahead of the reader
+
+namespace {
+
+class MidiThru : public MidiInput {
+protected:
+    TMidiInput input;
+    TMidiOutput output;
+
+    void SetUp() override
+    {
+        MidiInput::SetUp();
+        output.setProductName("Loopback Out");
+        ASSERT_TRUE(output.Open());
+        loopback::ClearSent();
+        OpenAndStart(input);
+        input.setThruDevice(output.DeviceHandle());
+    }
+
+    // Starting the running input waits for a delivery under way: whatever
+    // was fed is stored, and echoed or not, by then.
+    void WaitForDelivery(std::size_t stored)
+    {
+        ASSERT_TRUE(WaitWithoutHandling([&] { return input.PendingCount() >= stored; }));
+        input.Start();
+    }
+
+    static std::vector<Bytes> Echoes() { return loopback::Sent(); }
+
+    // Reads as the program's handler does, sending on what was not echoed.
+    std::vector<bool> ReadAll()
+    {
+        std::vector<bool> echoed;
+        while (const auto event = input.ReadEvent()) {
+            echoed.push_back(event->Echoed);
+            if (!event->Echoed)
+                output.SendEvent(*event);
+        }
+        return echoed;
+    }
+};
+
+TEST_F(MidiThru, AShortMessageGoesOutAsItArrivesAndIsReadAsEchoed)
+{
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x64}));
+    // Nobody reads meanwhile.
+    ASSERT_TRUE(WaitWithoutHandling([] { return loopback::Sent().size() == 1; }));
+    EXPECT_EQ(Echoes(), (std::vector<Bytes>{{0x90, 0x3C, 0x64}}));
+    WaitForDelivery(1);
+    EXPECT_EQ(ReadAll(), std::vector<bool>{true});
+    EXPECT_EQ(Echoes().size(), 1u) << "echoed once";
+}
+
+// A system-exclusive block is the reader's to send on; a note that comes
+// after it waits for the reader too, and so does one that comes while the
+// reader still handles it. Once the reader has read everything, notes go
+// out as they arrive again.
+TEST_F(MidiThru, NothingGoesOutAheadOfAnEventTheReaderHasStillToSend)
+{
+    ASSERT_TRUE(loopback::Feed({0xF0, 0x7D, 0x01, 0xF7, 0x90, 0x3C, 0x64}));
+    WaitForDelivery(2);
+    EXPECT_TRUE(Echoes().empty());
+
+    const auto block = input.ReadEvent();
+    ASSERT_NE(block, nullptr);
+    EXPECT_FALSE(block->Echoed);
+    // Arrives while the reader holds the block.
+    ASSERT_TRUE(loopback::Feed({0x90, 0x40, 0x64}));
+    WaitForDelivery(2);
+    output.SendEvent(*block);
+    EXPECT_EQ(ReadAll(), (std::vector<bool>{false, false}));
+
+    ASSERT_TRUE(loopback::Feed({0x90, 0x43, 0x64}));
+    ASSERT_TRUE(WaitWithoutHandling([] { return loopback::Sent().size() == 4; }));
+    EXPECT_EQ(Echoes(), (std::vector<Bytes>{
+                            {0xF0, 0x7D, 0x01, 0xF7}, {0x90, 0x3C, 0x64}, {0x90, 0x40, 0x64}, {0x90, 0x43, 0x64}}));
+}
+
+TEST_F(MidiThru, AMessageTheDeviceRefusesOrWithoutADeviceIsLeftToTheReader)
+{
+    TMidiOutput closed;
+    closed.setProductName("Loopback Out");
+    ASSERT_TRUE(closed.Open());
+    input.setThruDevice(closed.DeviceHandle());
+    closed.Close();
+    ASSERT_TRUE(loopback::Feed({0x90, 0x3C, 0x64}));
+    WaitForDelivery(1);
+    input.setThruDevice(nullptr);
+    ASSERT_TRUE(loopback::Feed({0x90, 0x40, 0x64}));
+    WaitForDelivery(2);
+    EXPECT_TRUE(Echoes().empty());
+    EXPECT_EQ(ReadAll(), (std::vector<bool>{false, false}));
+    EXPECT_EQ(Echoes(), (std::vector<Bytes>{{0x90, 0x3C, 0x64}, {0x90, 0x40, 0x64}}));
+}
+
+// An event the full buffer loses never reaches the reader, and is never
+// heard through either.
+TEST_F(MidiThru, AnEventLostToAFullBufferIsNotEchoed)
+{
+    input.Close();
+    input.setCapacity(2);
+    OpenAndStart(input);
+    ASSERT_TRUE(loopback::Feed({0x90, 1, 1, 0x90, 2, 2, 0x90, 3, 3}));
+    ASSERT_TRUE(WaitWithoutHandling([&] { return input.LostCount() == 1; }));
+    input.Start();
+    EXPECT_EQ(Echoes(), (std::vector<Bytes>{{0x90, 1, 1}, {0x90, 2, 2}}));
+    EXPECT_EQ(ReadAll(), (std::vector<bool>{true, true}));
+}
+
+} // namespace

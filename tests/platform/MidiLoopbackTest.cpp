@@ -1,17 +1,22 @@
+#include "EventWait.h"
 #include "MidiTestSupport.h"
 #include "platform/MidiApi.h"
+#include "platform/Realtime.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace platform;
@@ -210,6 +215,35 @@ TEST_F(LoopbackOutput, OpenAndCloseAreAnnouncedAndTheHandleDiesWithClose)
     EXPECT_TRUE(loopback::Sent().empty());
 }
 
+// The program's timekeeper and its MIDI input send from threads of their
+// own while the set-up dialog may close the output: a message that comes
+// while the output closes goes out before or is refused, never to nothing.
+TEST_F(LoopbackOutput, AMessageFromAnotherThreadWhileTheOutputClosesIsSentOrRefused)
+{
+    for (int round = 0; round < 500; ++round) {
+        if (!out_) {
+            ASSERT_EQ(midiOutOpen(&out_, 0, nullptr, 0, 0), MMSYSERR_NOERROR);
+        }
+        std::atomic<bool> sending = true;
+        std::atomic<int> refused = 0;
+        const HMIDIOUT handle = out_;
+        std::thread sender([&] {
+            while (sending)
+                if (midiOutShortMsg(handle, 0x403C90) != MMSYSERR_NOERROR)
+                    ++refused;
+        });
+        while (loopback::Sent().empty())
+            std::this_thread::yield();
+        ASSERT_EQ(midiOutClose(out_), MMSYSERR_NOERROR);
+        out_ = nullptr;
+        while (refused == 0)
+            std::this_thread::yield();
+        sending = false;
+        sender.join();
+        loopback::ClearSent();
+    }
+}
+
 TEST_F(LoopbackOutput, RefusesWhatADriverRefuses)
 {
     SysexBuffer unprepared(4);
@@ -354,6 +388,26 @@ TEST_F(LoopbackInput, FedBytesArriveOnTheDriverThreadOnlyAfterStart)
         EXPECT_GE(notices[i].param2, previousStamp) << "milliseconds since start, in order";
         previousStamp = notices[i].param2;
     }
+}
+
+// The driver's thread sends MIDI thru as events arrive: like a sound
+// server's, it runs before the machine's other work where it may.
+TEST_F(LoopbackInput, ItsThreadRunsAtRealTimePriorityWhereTheProcessMayHaveIt)
+{
+    bool mayHaveIt = false;
+    std::thread([&] { mayHaveIt = MakeThisThreadRealtime(TimekeepingPriority); }).join();
+    Open();
+    QString scheduled;
+    ASSERT_TRUE(hntest::WaitWithoutHandling([&] {
+        for (const std::filesystem::directory_entry &task : std::filesystem::directory_iterator("/proc/self/task"))
+            if (ReadLines(task.path().string() + "/comm") == std::vector<std::string>{"hn-loopback-in"})
+                scheduled = DescribeScheduling(std::stoi(task.path().filename().string()));
+        return !scheduled.isEmpty() && (!mayHaveIt || scheduled.startsWith("SCHED_FIFO"));
+    })) << scheduled.toStdString();
+    if (mayHaveIt)
+        EXPECT_EQ(scheduled, "SCHED_FIFO priority 20");
+    else
+        EXPECT_TRUE(scheduled.startsWith("normal")) << scheduled.toStdString();
 }
 
 TEST_F(LoopbackInput, OnlyOneOpenerAtATime)

@@ -12,6 +12,8 @@
 
 namespace {
 
+using hntest::WaitWithoutHandling;
+
 class AnalyserMidi : public AnalyserTest {
 protected:
     TFormAnalyse *a = nullptr;
@@ -24,11 +26,16 @@ protected:
     }
 
     // Sends bytes as a keyboard would, and handles events until the output
-    // has echoed `echoes` messages in all.
+    // has echoed `echoes` messages in all and the window has taken what
+    // came. The echo of a short message may leave before the window takes
+    // it; starting the input, which runs already, waits for the event to be
+    // stored.
     void Play(const std::vector<uint8_t> &bytes, int echoes)
     {
         ASSERT_TRUE(platform::loopback::Feed(bytes));
         ASSERT_TRUE(WaitFor([&] { return Sent().size() >= echoes; })) << Sent().join(", ").toStdString();
+        dlg->Midi_IF_Input->Start();
+        ASSERT_TRUE(WaitFor([&] { return dlg->Midi_IF_Input->PendingCount() == 0; }));
     }
 
     static std::vector<uint8_t> NoteOn(int note, int velocity, int channel = 0)
@@ -203,6 +210,43 @@ TEST_F(AnalyserMidi, InputGoesToTheNewestWindowStillOpenAndStopsWithTheLast)
     ASSERT_TRUE(WaitFor([&] { return dlg->Midi_IF_Input->PendingCount() == 1; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(Sent().size(), 3);
+}
+
+// A musician hears what they play through the program at once, however
+// busy its windows are: the echo of a note leaves as the note arrives, also
+// after the output was opened anew, and the window shows the note once it
+// can.
+TEST_F(AnalyserMidi, ANotesEchoLeavesAsItArrivesWhileTheWindowsAreBusy)
+{
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(platform::loopback::Feed(NoteOn(60 + round, 100)));
+        // Nothing is handled meanwhile.
+        EXPECT_TRUE(WaitWithoutHandling([&] { return Sent().size() == round + 1; })) << round;
+        dlg->CloseOutput();
+        dlg->OpenOutput();
+    }
+    ASSERT_TRUE(WaitFor([&] { return HeldKeys() == QList<int>({37, 38}); }));
+    EXPECT_EQ(Sent(), QStringList({"90 3C 64", "90 3D 64"}));
+}
+
+// What waited while no window was open, a system-exclusive block, and what
+// came while the window had them still to send all go out in the order they
+// came.
+TEST_F(AnalyserMidi, EchoesKeepTheOrderOfArrival)
+{
+    a->close();
+    ASSERT_TRUE(platform::loopback::Feed(NoteOn(60, 100)));
+    ASSERT_TRUE(WaitWithoutHandling([&] { return dlg->Midi_IF_Input->PendingCount() == 1; }));
+    NewWindow();
+    ASSERT_TRUE(platform::loopback::Feed({0xF0, 0x7D, 0x01, 0xF7, 0x90, 0x40, 0x64}));
+    ASSERT_TRUE(WaitWithoutHandling([&] { return dlg->Midi_IF_Input->PendingCount() == 3; }));
+    dlg->Midi_IF_Input->Start();
+    EXPECT_TRUE(Sent().isEmpty()) << "nothing ahead of the note that waited";
+
+    ASSERT_TRUE(WaitFor([&] { return dlg->Midi_IF_Input->PendingCount() == 0 && Sent().size() == 3; }));
+    Play(NoteOn(67, 100), 4);
+    EXPECT_EQ(Sent(), QStringList({"90 3C 64", "F0 7D 01 F7", "90 40 64", "90 43 64"}));
+    EXPECT_EQ(HeldKeys(), QList<int>({37, 41, 44}));
 }
 
 // A note-off sent as velocity 0 for a key that was never pressed (a keyboard
