@@ -2,13 +2,17 @@
 
 #include "EventWait.h"
 #include "platform/Exception.h"
+#include "platform/MidiApi.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
 #include <QThread>
 
+#include <cstdio>
 #include <functional>
+#include <string>
+#include <vector>
 
 // Handles posted events until the condition holds. The bound only keeps a
 // broken build from hanging; no test measures how long anything took.
@@ -45,4 +49,22 @@ template <class Operation> QString MessageOf(Operation &&operation)
         return e.Message();
     }
     return QStringLiteral("(nothing thrown)");
+}
+
+using Messages = std::vector<std::string>;
+
+// The messages the loopback output received, as "90 30 40".
+inline Messages Sent()
+{
+    Messages messages;
+    for (const auto &bytes : platform::loopback::Sent()) {
+        std::string text;
+        for (const uint8_t byte : bytes) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
+            text += hex;
+        }
+        messages.push_back(text);
+    }
+    return messages;
 }

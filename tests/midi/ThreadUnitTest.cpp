@@ -25,24 +25,7 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
 using SlotKeys = std::vector<std::pair<int, int>>; // slot, key
-
-// The messages the loopback output received, as "90 30 40".
-Messages Sent()
-{
-    Messages messages;
-    for (const auto &bytes : platform::loopback::Sent()) {
-        std::string text;
-        for (const uint8_t byte : bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
-            text += hex;
-        }
-        messages.push_back(text);
-    }
-    return messages;
-}
 
 model::TNoteSlots Slots(const SlotKeys &keys)
 {

@@ -17,22 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = TPlaybackClock;
-using Messages = std::vector<std::string>;
-
-Messages Sent()
-{
-    Messages messages;
-    for (const auto &bytes : platform::loopback::Sent()) {
-        std::string text;
-        for (const uint8_t byte : bytes) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, text.empty() ? "%02X" : " %02X", byte);
-            text += hex;
-        }
-        messages.push_back(text);
-    }
-    return messages;
-}
 
 class Timekeeper : public testing::Test {
 protected:
