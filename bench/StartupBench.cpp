@@ -19,6 +19,7 @@
 // Children run with QT_QPA_PLATFORM=offscreen unless --platform names another
 // platform, a settings file of their own, the loopback MIDI driver and, as
 // their current folder, a scratch folder holding the default background.
+#include "platform/StartMarks.h"
 #include "skin/RadEzarArov.h"
 #include "skin/SkinManage.h"
 #include "ui/Main.h"
@@ -45,6 +46,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +69,15 @@ constexpr int ExitTimeoutMs = 10000;
 // ---------------------------------------------------------------------------
 // The children
 
+// The stages the child marked, one a line: "mark", its thread, the steady
+// clock and the thread's processor time in nanoseconds, the stage's name.
+void ReportMarks()
+{
+    for (const platform::TStartMark &m : platform::StartMarks())
+        std::printf("mark %d %lld %lld %s\n", m.Thread, static_cast<long long>(m.Nanoseconds),
+                    static_cast<long long>(m.ThreadCpu), m.Name);
+}
+
 // Reports the watched window's first paint once it has been handled: the
 // filter sees the paint event before the window draws, so the report waits
 // for a zero timer, which fires after the paint and its children's paints.
@@ -83,9 +95,12 @@ protected:
     {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
+            platform::MarkStart("events up to the first paint");
             QTimer::singleShot(0, [this] {
+                platform::MarkStart("first paint");
                 if (before_)
                     before_();
+                ReportMarks();
                 std::fputs("painted\n", stdout);
                 std::fflush(stdout);
                 QCoreApplication::quit();
@@ -99,30 +114,38 @@ private:
     std::function<void()> before_;
 };
 
+// The bare windows mark the stages they share with the program: entering
+// main, the application made, the window shown, its first paint.
+template <typename Window> int RunPlainWindow(int argc, char **argv, Window &&make)
+{
+    platform::EnableStartMarks();
+    platform::MarkStart("process to main()");
+    QApplication app(argc, argv);
+    platform::MarkStart("application object");
+    auto window = make();
+    window->resize(638, 500);
+    new FirstPaintReporter(window.get());
+    window->show();
+    platform::MarkStart("window made and shown");
+    return app.exec();
+}
+
 int RunBareWindow(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.resize(638, 500);
-    new FirstPaintReporter(&window);
-    window.show();
-    return app.exec();
+    return RunPlainWindow(argc, argv, [] { return std::make_unique<QWidget>(); });
 }
 
 // The same bare window with one line of text: its first paint pays for
 // setting up the system's fonts, which any window showing text pays.
 int RunTextWindow(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QLabel window(QStringLiteral("C, CMajor, CM"));
-    window.resize(638, 500);
-    new FirstPaintReporter(&window);
-    window.show();
-    return app.exec();
+    return RunPlainWindow(argc, argv, [] { return std::make_unique<QLabel>(QStringLiteral("C, CMajor, CM")); });
 }
 
 // The skin's share, in milliseconds, on one line before the paint report:
-// decode, parse, elements, the rest of the component, the hook.
+// decode, parse, elements, the wait for them when they were done ahead on a
+// thread of their own, the rest of the component, the hook; then the hook's
+// calls, whether the skin is ready and whether it was read ahead.
 void ReportSkinShare(QWidget *mainWindow)
 {
     const auto *main = qobject_cast<TFormMain *>(mainWindow);
@@ -132,12 +155,15 @@ void ReportSkinShare(QWidget *mainWindow)
         return;
     const skin::TSkinLoadTimes &t = d->LoadTimes;
     const int64_t rest = t.Component - t.Decode - t.Parse - t.Elements;
-    std::printf("skin %.4f %.4f %.4f %.4f %.4f %lld %d\n", t.Decode / 1e6, t.Parse / 1e6, t.Elements / 1e6, rest / 1e6,
-                manager->HookNanoseconds / 1e6, static_cast<long long>(manager->HookEvents), d->SkinReady() ? 1 : 0);
+    std::printf("skin %.4f %.4f %.4f %.4f %.4f %.4f %lld %d %d\n", t.Decode / 1e6, t.Parse / 1e6, t.Elements / 1e6, 0.0,
+                rest / 1e6, manager->HookNanoseconds / 1e6, static_cast<long long>(manager->HookEvents),
+                d->SkinReady() ? 1 : 0, 0);
 }
 
 int RunTheProgram(int argc, char **argv)
 {
+    platform::EnableStartMarks();
+    platform::MarkStart("process to main()");
     skin::TSkinManage::MeasureHook = true;
     return ui::RunProgram(argc, argv, [](QWidget *mainWindow) {
         new FirstPaintReporter(mainWindow, [mainWindow] { ReportSkinShare(mainWindow); });
@@ -274,17 +300,23 @@ std::optional<Clock::time_point> AwaitPaint(int out, pid_t pid, std::string &see
         if (n <= 0)
             return std::nullopt;
         seen.append(buffer, static_cast<size_t>(n));
-        if (seen.find("painted\n") != std::string::npos)
+        // The report stands on a line of its own, after the stages'.
+        if (seen.rfind("painted\n", 0) == 0 || seen.find("\npainted\n") != std::string::npos)
             return Clock::now();
     }
 }
 
-// The skin engine's share of one program start, in milliseconds.
+// The skin engine's share of one program start, in milliseconds. When the
+// package was read ahead, decoding, parsing and building the elements took
+// another thread's time, and the windows' thread only waited for what was
+// left of them.
 struct SkinShare {
-    double decode = 0, parse = 0, elements = 0, component = 0, hook = 0;
+    double decode = 0, parse = 0, elements = 0, waited = 0, component = 0, hook = 0;
     long long hookEvents = 0;
     bool ready = false;
-    double Total() const { return decode + parse + elements + component + hook; }
+    bool ahead = false;
+    // The time the skin took the thread that makes the windows.
+    double Total() const { return (ahead ? waited : decode + parse + elements) + component + hook; }
 };
 
 std::optional<SkinShare> ParseSkinShare(const std::string &output)
@@ -294,17 +326,73 @@ std::optional<SkinShare> ParseSkinShare(const std::string &output)
         return std::nullopt;
     SkinShare s;
     int ready = 0;
-    if (std::sscanf(output.c_str() + at, "skin %lf %lf %lf %lf %lf %lld %d", &s.decode, &s.parse, &s.elements,
-                    &s.component, &s.hook, &s.hookEvents, &ready) != 7)
+    int ahead = 0;
+    if (std::sscanf(output.c_str() + at, "skin %lf %lf %lf %lf %lf %lf %lld %d %d", &s.decode, &s.parse, &s.elements,
+                    &s.waited, &s.component, &s.hook, &s.hookEvents, &ready, &ahead) != 9)
         return std::nullopt;
     s.ready = ready != 0;
+    s.ahead = ahead != 0;
     return s;
 }
 
-// Launches one child of the given kind; milliseconds from spawn to its first
-// paint. A program child's skin share goes to share.
-double MeasureOnce(const std::string &self, const char *kind, const std::vector<std::string> &env,
-                   const Scratch &scratch, std::optional<SkinShare> *share = nullptr)
+// One stage of a child's start: the milliseconds since the mark before it
+// on the same thread (a thread's first mark counts from the main thread's
+// mark before it; the first of all from the spawn), and the processor time
+// its thread used in them.
+struct Stage {
+    std::string name;
+    double ms;
+    double cpuMs;
+};
+
+// One child's start: milliseconds from spawn to its first paint, and the
+// stages it marked on the way.
+struct Start {
+    double ms = 0;
+    std::vector<Stage> stages;
+    std::optional<SkinShare> share;
+};
+
+std::vector<Stage> ParseStages(const std::string &output, Clock::time_point spawned)
+{
+    struct Mark {
+        int thread;
+        int64_t ns;
+        int64_t cpu;
+        std::string name;
+    };
+    std::vector<Mark> marks;
+    size_t at = 0;
+    while ((at = output.find("mark ", at)) != std::string::npos) {
+        const size_t end = output.find('\n', at);
+        const std::string line = output.substr(at, end - at);
+        at = end;
+        int thread = 0;
+        long long ns = 0;
+        long long cpu = 0;
+        int consumed = 0;
+        if (std::sscanf(line.c_str(), "mark %d %lld %lld %n", &thread, &ns, &cpu, &consumed) >= 3 && consumed > 0)
+            marks.push_back({thread, ns, cpu, line.substr(size_t(consumed))});
+    }
+    std::vector<Stage> stages;
+    int64_t mainBefore = std::chrono::duration_cast<std::chrono::nanoseconds>(spawned.time_since_epoch()).count();
+    std::map<int, std::pair<int64_t, int64_t>> last; // thread: the clock and processor time at its last mark
+    for (const Mark &m : marks) {
+        const auto previous = last.find(m.thread);
+        const int64_t from = previous != last.end() ? previous->second.first : mainBefore;
+        const int64_t cpuFrom = previous != last.end() ? previous->second.second : 0;
+        stages.push_back(
+            {m.thread == 0 ? m.name : "  [own thread] " + m.name, (m.ns - from) / 1e6, (m.cpu - cpuFrom) / 1e6});
+        last[m.thread] = {m.ns, m.cpu};
+        if (m.thread == 0)
+            mainBefore = m.ns;
+    }
+    return stages;
+}
+
+// Launches one child of the given kind and follows it to its first paint.
+Start MeasureOnce(const std::string &self, const char *kind, const std::vector<std::string> &env,
+                  const Scratch &scratch)
 {
     int pipeFds[2];
     if (pipe(pipeFds) != 0)
@@ -338,12 +426,11 @@ double MeasureOnce(const std::string &self, const char *kind, const std::vector<
     const std::optional<Clock::time_point> painted = AwaitPaint(pipeFds[0], pid, output);
     close(pipeFds[0]);
     Reap(pid);
-    if (share)
-        *share = ParseSkinShare(output);
     if (!painted)
         Fail(std::string("the ") + kind + " child never reported its first paint; its errors:\n" +
              ReadAll(scratch.errors));
-    return std::chrono::duration<double, std::milli>(*painted - start).count();
+    return {std::chrono::duration<double, std::milli>(*painted - start).count(), ParseStages(output, start),
+            ParseSkinShare(output)};
 }
 
 struct Figures {
@@ -375,26 +462,64 @@ void PrintSkinShare(const std::vector<SkinShare> &shares, const Figures &program
     for (const SkinShare &s : shares)
         totals.push_back(s.Total());
     const Figures total = Summarise(totals);
-    std::printf("Skin engine's share of the program's start (%zu runs; skin %s)\n", shares.size(),
-                shares.front().ready ? "loaded and ready" : "NOT ready");
-    std::printf("  %-26s %10s %10s\n", "", "median", "min");
+    const bool ahead = shares.front().ahead;
+    std::printf("Skin engine's share of the program's start (%zu runs; skin %s%s)\n", shares.size(),
+                shares.front().ready ? "loaded and ready" : "NOT ready",
+                ahead ? "; read ahead on a thread of its own" : "");
+    std::printf("  %-34s %10s %10s\n", "", "median", "min");
     const struct {
         const char *name;
         double SkinShare::*part;
-    } parts[] = {{"decode the package", &SkinShare::decode},
-                 {"parse the description", &SkinShare::parse},
-                 {"build the elements", &SkinShare::elements},
+    } parts[] = {{ahead ? "decode the package (own thread)" : "decode the package", &SkinShare::decode},
+                 {ahead ? "parse the description (own thread)" : "parse the description", &SkinShare::parse},
+                 {ahead ? "build the elements (own thread)" : "build the elements", &SkinShare::elements},
+                 {"wait for the read ahead", &SkinShare::waited},
                  {"rest of the component", &SkinShare::component},
                  {"window hook to 1st paint", &SkinShare::hook}};
     for (const auto &part : parts) {
         const Figures f = figures(part.part);
-        std::printf("  %-26s %7.3f ms %7.3f ms\n", part.name, f.median, f.min);
+        std::printf("  %-34s %7.3f ms %7.3f ms\n", part.name, f.median, f.min);
     }
-    std::printf("  %-26s %7.3f ms %7.3f ms  (%.1f%% of the whole start, median %.1f ms)\n", "skin share", total.median,
-                total.min, 100.0 * total.median / program.median, program.median);
+    std::printf("  %-34s %7.3f ms %7.3f ms  (%.1f%% of the whole start, median %.1f ms)\n",
+                ahead ? "skin share (windows' thread)" : "skin share", total.median, total.min,
+                100.0 * total.median / program.median, program.median);
     std::printf("  hook calls to first paint: %lld\n", shares.front().hookEvents);
     std::printf("Goal: skin share under %.0f ms (median): %s\n", SkinGoalMs,
                 total.median < SkinGoalMs ? "met" : "NOT met");
+}
+
+// The median and least time of each stage the children of one kind marked,
+// in the order of the first child's marks, with the median processor time
+// its thread used: on a busy machine the difference is time spent waiting
+// for a processor, or for another thread.
+void PrintStages(const char *title, const std::vector<Start> &starts)
+{
+    std::vector<std::string> order;
+    std::map<std::string, std::pair<std::vector<double>, std::vector<double>>> times;
+    for (const Start &start : starts)
+        for (const Stage &stage : start.stages) {
+            if (!times.count(stage.name))
+                order.push_back(stage.name);
+            times[stage.name].first.push_back(stage.ms);
+            times[stage.name].second.push_back(stage.cpuMs);
+        }
+    if (order.empty())
+        return;
+    std::printf("%s: the start stage by stage (each from the stage before it on its thread)\n", title);
+    std::printf("  %-44s %10s %10s %10s\n", "", "median", "min", "cpu median");
+    for (const std::string &name : order) {
+        const Figures wall = Summarise(times[name].first);
+        const Figures cpu = Summarise(times[name].second);
+        std::printf("  %-44s %7.2f ms %7.2f ms %7.2f ms\n", name.c_str(), wall.median, wall.min, cpu.median);
+    }
+}
+
+Figures SummariseStarts(const std::vector<Start> &starts)
+{
+    std::vector<double> ms;
+    for (const Start &start : starts)
+        ms.push_back(start.ms);
+    return Summarise(ms);
 }
 
 int Measure(const Options &options)
@@ -409,23 +534,22 @@ int Measure(const Options &options)
     MeasureOnce(self, TextChild, env, scratch);
     MeasureOnce(self, ProgramChild, env, scratch);
 
-    std::vector<double> bare;
-    std::vector<double> text;
-    std::vector<double> program;
+    std::vector<Start> bare;
+    std::vector<Start> text;
+    std::vector<Start> program;
     std::vector<SkinShare> shares;
     for (int i = 0; i < options.runs; ++i) {
         bare.push_back(MeasureOnce(self, BareChild, env, scratch));
         text.push_back(MeasureOnce(self, TextChild, env, scratch));
-        std::optional<SkinShare> share;
-        program.push_back(MeasureOnce(self, ProgramChild, env, scratch, &share));
-        if (share)
-            shares.push_back(*share);
+        program.push_back(MeasureOnce(self, ProgramChild, env, scratch));
+        if (program.back().share)
+            shares.push_back(*program.back().share);
     }
     std::filesystem::remove_all(scratch.folder);
 
-    const Figures b = Summarise(bare);
-    const Figures t = Summarise(text);
-    const Figures p = Summarise(program);
+    const Figures b = SummariseStarts(bare);
+    const Figures t = SummariseStarts(text);
+    const Figures p = SummariseStarts(program);
     const double ratio = p.median / b.median;
     std::printf("Start-up to first paint of the main window (QT_QPA_PLATFORM=%s, %d runs each after one warm-up)\n",
                 options.platform.c_str(), options.runs);
@@ -437,6 +561,8 @@ int Measure(const Options &options)
     std::printf("  %-26s %10.2f %10.2f\n", "ratio Harmonova / text", p.median / t.median, p.min / t.min);
     std::printf("Goal: within %.1f times the bare window (median): %s\n", Goal, ratio <= Goal ? "met" : "NOT met");
     PrintSkinShare(shares, p);
+    PrintStages("Bare window", bare);
+    PrintStages("Harmonova", program);
     return 0;
 }
 

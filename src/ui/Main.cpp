@@ -11,6 +11,7 @@
 #include "model/Spelling.h"
 #include "platform/ErrorHandler.h"
 #include "platform/Exception.h"
+#include "platform/StartMarks.h"
 #include "skin/RadEzarArov.h"
 #include "skin/SkinPackage.h"
 #include "ui/About.h"
@@ -373,15 +374,21 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     setWindowIcon(ProgramIcon());
 
     CreateMenu();
+    platform::MarkStart("main window: menu");
     CreateComponents();
+    platform::MarkStart("main window: controls");
     CreateKeyboard();
+    platform::MarkStart("main window: keyboard");
     StyleComponents();
+    platform::MarkStart("main window: looks and pictures");
     ConnectEvents();
     SetClientHeight(DesignedClientHeight);
     ui::InstallHelpKey(this, MainHelpContext);
+    platform::MarkStart("main window: events");
     // The skin engine reads its skin and watches the windows; with the
     // component switched off it skins nothing.
     SkinData1 = skin::CreateMainSkinData(this, skin::EmbeddedSkinStream(), skin::MenuGlyphStrip());
+    platform::MarkStart("main window: skin component");
     JvBalloonHint1 = new TBalloonHint(this);
     JvBalloonHint1->setObjectName("JvBalloonHint1");
 
@@ -664,34 +671,42 @@ void TFormMain::FormCreate()
 {
     // Each step reports its own failure and the next still runs: a window
     // left half built (no lists, no keys bound) would fail at the first click.
-    const std::function<void()> steps[] = {
-        [] { model::LoadSettings(); },
-        [] { Clef = 1; },
-        [] {
-            model::BuildChordTable();
-            model::BuildScaleTable();
-        },
-        [this] { LoadBackground(); },
-        [this] { ApplyLanguage(); },
-        [this] {
-            FillChordLists();
-            FillRootList();
-            FillScaleLists();
-        },
-        [this] { SelectFirstItems(); },
-        [this] { BindKeys(); },
-        [this] { ApplyLayout(); },
-        [this] { ApplyOnTop(); },
-        [this] {
-            model::CurrentRoot = ChordRoot->ItemIndex() + 1;
-            model::CurrentChord = ChordName->ItemIndex() + 1;
-            ShowChord(model::CurrentRoot, model::CurrentChord, model::CurrentInversion);
-        },
+    const struct {
+        const char *stage;
+        std::function<void()> run;
+    } steps[] = {
+        {"main window: settings", [] { model::LoadSettings(); }},
+        {"main window: clef", [] { Clef = 1; }},
+        {"main window: chord and scale tables",
+         [] {
+             model::BuildChordTable();
+             model::BuildScaleTable();
+         }},
+        {"main window: background picture", [this] { LoadBackground(); }},
+        {"main window: texts", [this] { ApplyLanguage(); }},
+        {"main window: lists",
+         [this] {
+             FillChordLists();
+             FillRootList();
+             FillScaleLists();
+         }},
+        {"main window: first items", [this] { SelectFirstItems(); }},
+        {"main window: keys bound", [this] { BindKeys(); }},
+        {"main window: layout", [this] { ApplyLayout(); }},
+        {"main window: on top", [this] { ApplyOnTop(); }},
+        {"main window: first chord",
+         [this] {
+             model::CurrentRoot = ChordRoot->ItemIndex() + 1;
+             model::CurrentChord = ChordName->ItemIndex() + 1;
+             ShowChord(model::CurrentRoot, model::CurrentChord, model::CurrentInversion);
+         }},
         // The pattern editor, created next, starts with no marker set.
-        [] { EndMarkerCol = EndMarkerRow = LoopMarkerCol = LoopMarkerRow = -1; },
+        {"main window: markers", [] { EndMarkerCol = EndMarkerRow = LoopMarkerCol = LoopMarkerRow = -1; }},
     };
-    for (const auto &step : steps)
-        platform::RunGuarded(step);
+    for (const auto &step : steps) {
+        platform::RunGuarded(step.run);
+        platform::MarkStart(step.stage);
+    }
 }
 
 void TFormMain::LoadBackground()

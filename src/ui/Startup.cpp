@@ -5,6 +5,7 @@
 #include "midi/ThreadUnit.h"
 #include "model/Declare.h"
 #include "platform/ErrorHandler.h"
+#include "platform/StartMarks.h"
 #include "skin/SkinManage.h"
 #include "ui/About.h"
 #include "ui/ImgSwitch.h"
@@ -57,13 +58,17 @@ TProgramWindows::TProgramWindows()
 {
     // Its creation reports its own failures and goes on: the window exists.
     FFormMain = std::make_unique<TFormMain>();
+    platform::MarkStart("main window made");
     // The settings are read now: Qt's dialogs speak the program's language.
     FQtTranslation.Apply(model::Language);
     // Hidden until "About..." shows it; a failure to read the system proxy
     // is shown and start-up goes on.
     FAboutBox = std::make_unique<TAboutBox>(FFormMain.get());
+    platform::MarkStart("about box");
     FPattern = std::make_unique<TFrmPattern>(FFormMain.get());
+    platform::MarkStart("pattern editor");
     FMidiSetup = std::make_unique<TFrmMidiSetup>(FFormMain.get());
+    platform::MarkStart("set-up dialog");
     FMidiSetup->OnPatternLanguage = [pattern = FPattern.get()] { pattern->ApplyLanguage(); };
     FMidiSetup->OnQtLanguage = [this] { FQtTranslation.Apply(model::Language); };
     // The first chord was drawn before the set-up dialog built the note
@@ -105,6 +110,7 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
     // is only found out while the application connects to it.
     QtHandler = qInstallMessageHandler(ExitWithoutDesktop);
     platform::Application app(argc, argv);
+    platform::MarkStart("application object");
     qInstallMessageHandler(QtHandler);
     app.setApplicationName("Harmonova");
     app.setStyle(new TPanelStyle);
@@ -124,6 +130,7 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
     if (onCreated)
         onCreated(&main);
     main.show();
+    platform::MarkStart("main window shown");
     return app.exec();
 }
 
