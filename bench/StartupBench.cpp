@@ -154,10 +154,10 @@ void ReportSkinShare(QWidget *mainWindow)
     if (!d || !manager)
         return;
     const skin::TSkinLoadTimes &t = d->LoadTimes;
-    const int64_t rest = t.Component - t.Decode - t.Parse - t.Elements;
-    std::printf("skin %.4f %.4f %.4f %.4f %.4f %.4f %lld %d %d\n", t.Decode / 1e6, t.Parse / 1e6, t.Elements / 1e6, 0.0,
-                rest / 1e6, manager->HookNanoseconds / 1e6, static_cast<long long>(manager->HookEvents),
-                d->SkinReady() ? 1 : 0, 0);
+    const int64_t rest = t.Ahead ? t.Component - t.Waited : t.Component - t.Decode - t.Parse - t.Elements;
+    std::printf("skin %.4f %.4f %.4f %.4f %.4f %.4f %lld %d %d\n", t.Decode / 1e6, t.Parse / 1e6, t.Elements / 1e6,
+                t.Waited / 1e6, rest / 1e6, manager->HookNanoseconds / 1e6, static_cast<long long>(manager->HookEvents),
+                d->SkinReady() ? 1 : 0, t.Ahead ? 1 : 0);
 }
 
 int RunTheProgram(int argc, char **argv)

@@ -13,6 +13,9 @@
 #include <QWidget>
 #include <QtEndian>
 
+#include <optional>
+#include <utility>
+
 namespace skin {
 
 namespace {
@@ -120,7 +123,91 @@ const char *const Skin3rdTable[] = {
     "TOVCDBNUMERICFIELD=Edit",
 };
 
+// The package a stored stream holds: a count of 0 holds none; a count that
+// does not fit the bytes leaves its fault.
+std::optional<QByteArray> StoredPackage(const QByteArray &stream, QString &fault)
+{
+    if (stream.size() < 4) {
+        fault = QStringLiteral("The stored skin is damaged: it is too short to hold its byte count.");
+        return std::nullopt;
+    }
+    const qint32 count = qFromLittleEndian<qint32>(stream.constData());
+    if (count == 0)
+        return std::nullopt;
+    if (count < 0 || count > stream.size() - 4) {
+        fault = QStringLiteral("The stored skin is damaged: it claims %1 bytes, but %2 are stored.")
+                    .arg(count)
+                    .arg(stream.size() - 4);
+        return std::nullopt;
+    }
+    return stream.mid(4, count);
+}
+
+// The read begun ahead, waiting for the component given its package. Set
+// and taken on the thread that makes the windows; only the reading itself
+// runs elsewhere.
+struct TReadAhead {
+    QByteArray Package;
+    std::shared_ptr<platform::TMadeAhead<TSkinRead>> Read;
+};
+TReadAhead readAhead;
+
+// The read begun ahead of this package, done (waiting for it if need be),
+// or none.
+std::shared_ptr<platform::TMadeAhead<TSkinRead>> TakeReadAhead(const QByteArray &package)
+{
+    if (!readAhead.Read || readAhead.Package != package)
+        return nullptr;
+    const TReadAhead taken = std::exchange(readAhead, {});
+    QElapsedTimer clock;
+    clock.start();
+    TSkinRead &read = taken.Read->Take();
+    read.Times.Ahead = true;
+    read.Times.Waited = clock.nsecsElapsed();
+    return taken.Read;
+}
+
 } // namespace
+
+void ReadSkinPackage(const QByteArray &package, TSkinRead &read)
+{
+    read.Package = package;
+    read.Times = {};
+    QElapsedTimer clock;
+    clock.start();
+    TSkinReader reader;
+    read.Loaded = reader.ReadPackage(package);
+    read.Fault = reader.Fault();
+    read.Times.Decode = clock.nsecsElapsed();
+    if (!read.Loaded)
+        return;
+    clock.restart();
+    QByteArray description;
+    QString name;
+    reader.ExtractFirstMatching(QStringLiteral(".ini"), description, name);
+    QBuffer stream(&description);
+    stream.open(QIODevice::ReadOnly);
+    TQuickIni ini;
+    ini.LoadFromStream(&stream);
+    read.Times.Parse = clock.nsecsElapsed();
+    clock.restart();
+    read.Skin.LoadSkinElements(ini, reader);
+    read.Times.Elements = clock.nsecsElapsed();
+}
+
+std::shared_ptr<platform::TEarlyWork> ReadSkinStreamAhead(const QByteArray &stream)
+{
+    // A stream without a readable package is left to the component, which
+    // says what is wrong with it.
+    QString fault;
+    const std::optional<QByteArray> package = StoredPackage(stream, fault);
+    auto read = std::make_shared<platform::TMadeAhead<TSkinRead>>([package](TSkinRead &read) {
+        if (package)
+            ReadSkinPackage(*package, read);
+    });
+    readAhead = package ? TReadAhead{*package, read} : TReadAhead{};
+    return read->Work();
+}
 
 TSkinData *CreateMainSkinData(QObject *owner, const QByteArray &skinStream, const QImage &menuGlyphStrip)
 {
@@ -157,24 +244,13 @@ TSkinData::~TSkinData()
 void TSkinData::ReadSkinStream(const QByteArray &stream)
 {
     // A damaged definition is reported and changes nothing: the store and
-    // the skin in force stay whole.
-    if (stream.size() < 4) {
-        platform::Application::ShowException(
-            QStringLiteral("The stored skin is damaged: it is too short to hold its byte count."));
-        return;
-    }
-    const qint32 count = qFromLittleEndian<qint32>(stream.constData());
-    // A count of 0 is a definition that stores no skin.
-    if (count == 0)
-        return;
-    if (count < 0 || count > stream.size() - 4) {
-        platform::Application::ShowException(
-            QStringLiteral("The stored skin is damaged: it claims %1 bytes, but %2 are stored.")
-                .arg(count)
-                .arg(stream.size() - 4));
-        return;
-    }
-    LoadPackage(stream.mid(4, count));
+    // the skin in force stay whole. A count of 0 is a definition that stores
+    // no skin.
+    QString fault;
+    if (const std::optional<QByteArray> package = StoredPackage(stream, fault))
+        LoadPackage(*package);
+    else if (!fault.isEmpty())
+        platform::Application::ShowException(fault);
 }
 
 void TSkinData::SetMenuGlyphs(const QImage &strip)
@@ -207,33 +283,24 @@ bool TSkinData::LoadSkin()
 
 bool TSkinData::LoadPackage(const QByteArray &package)
 {
-    const bool wasReady = SkinReady();
-    FSkinNotReady = true;
-    LoadTimes = {};
-    QElapsedTimer clock;
-    clock.start();
-    TSkinReader reader;
-    const bool loaded = reader.LoadPackage(package);
-    LoadTimes.Decode = clock.nsecsElapsed();
-    if (!loaded) {
-        // The reader has said what is wrong; the skin in force stays, and
-        // with it every skinned window's frame.
-        FSkinNotReady = !wasReady;
+    if (const auto ahead = TakeReadAhead(package))
+        return TakeSkin(ahead->Take());
+    TSkinRead read;
+    ReadSkinPackage(package, read);
+    return TakeSkin(read);
+}
+
+bool TSkinData::TakeSkin(TSkinRead &read)
+{
+    LoadTimes = read.Times;
+    if (!read.Loaded) {
+        // The skin in force stays, and with it every skinned window's frame.
+        platform::Application::ShowException(read.Fault);
         return false;
     }
-    Store = package;
-    clock.restart();
-    QByteArray description;
-    QString name;
-    reader.ExtractFirstMatching(QStringLiteral(".ini"), description, name);
-    QBuffer stream(&description);
-    stream.open(QIODevice::ReadOnly);
-    TQuickIni ini;
-    ini.LoadFromStream(&stream);
-    LoadTimes.Parse = clock.nsecsElapsed();
-    clock.restart();
-    Skin.LoadSkinElements(ini, reader);
-    LoadTimes.Elements = clock.nsecsElapsed();
+    FSkinNotReady = true;
+    Store = read.Package;
+    Skin.TakeFrom(std::move(read.Skin));
     FSkinNotReady = false;
     return true;
 }

@@ -3,6 +3,7 @@
 // The skin component: what a form carries to be skinned. It keeps a skin
 // package, loads it into the skin's elements, says which kinds of control
 // are skinned, and switches skinning on and off through the skin manager.
+#include "platform/EarlyWork.h"
 #include "skin/Skin.h"
 
 #include <QByteArray>
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -69,13 +71,36 @@ constexpr TSkinControls DefaultSkinControls = TSkinControls(
 
 // What the last load of a skin cost, in nanoseconds: decoding the package,
 // parsing its description, building the elements; for the main window's
-// component, also the whole of making it, these three included.
+// component, also the whole of making it, these three included unless they
+// were done ahead on another thread (Ahead), when the component spent Waited
+// of its time waiting for them to end.
 struct TSkinLoadTimes {
     int64_t Decode = 0;
     int64_t Parse = 0;
     int64_t Elements = 0;
     int64_t Component = 0;
+    bool Ahead = false;
+    int64_t Waited = 0;
 };
+
+// A skin package read apart from any component: decoded, its description
+// parsed and its elements built. Reading shows nothing and touches no
+// window, so it may run on any thread; a component then takes the skin as
+// its own, or reports the fault.
+struct TSkinRead {
+    QByteArray Package;
+    bool Loaded = false;
+    QString Fault; // what is wrong with a package that could not be read
+    TSkin Skin;
+    TSkinLoadTimes Times;
+};
+void ReadSkinPackage(const QByteArray &package, TSkinRead &read);
+
+// Begins reading a stored skin stream ahead. The component later given a
+// stream with the same package takes what was read, waiting for the rest,
+// instead of reading it again. Returns the work, for the caller to start on
+// a thread of its own.
+std::shared_ptr<platform::TEarlyWork> ReadSkinStreamAhead(const QByteArray &stream);
 
 class TSkinData : public QObject {
     Q_OBJECT
@@ -167,9 +192,10 @@ public:
     TSkinLoadTimes LoadTimes;
 
 private:
-    // Decodes the package and, when that succeeds, makes it the store and
-    // its skin the one in force.
+    // Decodes the package (or takes it read ahead) and, when that succeeds,
+    // makes it the store and its skin the one in force.
     bool LoadPackage(const QByteArray &package);
+    bool TakeSkin(TSkinRead &read);
 
     bool FActive = false;
     bool FLoading = true;

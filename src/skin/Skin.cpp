@@ -470,6 +470,23 @@ void TSkin::LoadSkinElements(const TQuickIni &Ini, const TSkinReader &Reader)
     Loader(*this, Ini, Reader).Run();
 }
 
+void TSkin::TakeFrom(TSkin &&loaded)
+{
+    // Each lasting element of ours takes the loaded contents and stands in
+    // the loaded skin's place, to come back with everything else.
+    const auto keep = [](auto &ours, auto &theirs) {
+        *ours = std::move(*theirs);
+        theirs = std::move(ours);
+    };
+    keep(LeftBorder, loaded.LeftBorder);
+    keep(RightBorder, loaded.RightBorder);
+    keep(TopBorder, loaded.TopBorder);
+    keep(BottomBorder, loaded.BottomBorder);
+    keep(ButtonData, loaded.ButtonData);
+    keep(TitleData, loaded.TitleData);
+    *this = std::move(loaded);
+}
+
 TColor ColorFromText(const QString &text, TColor Default)
 {
     const QString t = text.trimmed();

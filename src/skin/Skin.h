@@ -31,8 +31,13 @@ public:
 
     // Fills the skin from a parsed description, taking the pictures it names
     // from the package. Missing sections and keys give defaults, missing or
-    // damaged pictures empty images; it never fails.
+    // damaged pictures empty images; it never fails. It touches no window, so
+    // it may fill a skin apart on another thread.
     void LoadSkinElements(const TQuickIni &Ini, const TSkinReader &Reader);
+    // Takes everything a skin filled apart holds, as if this one had been
+    // filled: the side borders, the buttons and the title stay the objects
+    // they are (windows keep to them) and take the loaded one's contents.
+    void TakeFrom(TSkin &&loaded);
 
     QString SkinName;
 
@@ -97,6 +102,9 @@ public:
     std::unique_ptr<TDataSkinBorder> UpDownVert;
 
     QBrush FaceBrush; // solid, of ButtonFaceColor
+
+private:
+    TSkin &operator=(TSkin &&) = default;
 };
 
 // Helpers of the loading that painters and tests use on their own.

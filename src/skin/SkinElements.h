@@ -17,6 +17,9 @@ public:
     virtual ~TDataSkinObject() = default;
     TDataSkinObject(const TDataSkinObject &) = delete;
     TDataSkinObject &operator=(const TDataSkinObject &) = delete;
+    // An element of a skin read apart hands its contents over to the same
+    // element of the skin in force.
+    TDataSkinObject &operator=(TDataSkinObject &&) = default;
 
     int32_t LeftWidth = 0;
     int32_t TopHeight = 0;

@@ -1,6 +1,7 @@
 #include "skin/SkinPackage.h"
 
 #include <QFile>
+#include <QImageReader>
 
 namespace skin {
 
@@ -14,7 +15,12 @@ QByteArray EmbeddedSkinStream()
 
 QImage MenuGlyphStrip()
 {
-    return QImage(QStringLiteral(":/skin/RAZIDIVUDI.bmp"), "BMP");
+    // Read as the bitmap it is: a reader left to guess would load every
+    // picture plugin installed first, which took most of the skin's time at
+    // start.
+    QImageReader reader(QStringLiteral(":/skin/RAZIDIVUDI.bmp"), "bmp");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 } // namespace skin

@@ -39,13 +39,22 @@ void TSkinReader::Clear()
 bool TSkinReader::Fail(const QString &fault)
 {
     Clear();
-    platform::Application::ShowException(fault);
+    FFault = fault;
     return false;
 }
 
 bool TSkinReader::LoadPackage(const QByteArray &Store)
 {
+    if (ReadPackage(Store))
+        return true;
+    platform::Application::ShowException(FFault);
+    return false;
+}
+
+bool TSkinReader::ReadPackage(const QByteArray &Store)
+{
     Clear();
+    FFault.clear();
     const int64_t length = IntAt(Store, 0);
     const int64_t compressed = std::max<int64_t>(Store.size() - 4, 0);
     if (length < 0 || length > TLZH::MaxUnpackedLength(compressed)) {

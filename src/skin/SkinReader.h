@@ -20,6 +20,10 @@ public:
     // reads the archive's tables. On a foreign or damaged package it shows a
     // message naming the fault and returns false, leaving no entries.
     bool LoadPackage(const QByteArray &Store);
+    // The same, showing nothing, so that it may run on any thread: a package
+    // that cannot be read leaves its fault in Fault().
+    bool ReadPackage(const QByteArray &Store);
+    const QString &Fault() const { return FFault; }
     // Dest gets the first entry named Name (compared in lower case), or
     // stays empty.
     void ExtractEntry(const QString &Name, QByteArray &Dest) const;
@@ -41,6 +45,7 @@ private:
     bool Fail(const QString &fault);
     QByteArray EntryAt(int index) const;
     std::array<int64_t, MaxEntries> offsets_{};
+    QString FFault;
 };
 
 } // namespace skin

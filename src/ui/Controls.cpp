@@ -13,6 +13,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStyledItemDelegate>
+#include <QtMath>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -93,26 +97,81 @@ QFont VerdanaFont(int pixelSize, bool bold)
     return font;
 }
 
+namespace {
+
+void PaintPanelFace(QPainter &painter, const QSize &size)
+{
+    QLinearGradient face(0, 0, 0, size.height());
+    face.setColorAt(0.0, QColor(0x46, 0x47, 0x4c));
+    face.setColorAt(0.18, QColor(0x2c, 0x2d, 0x31));
+    face.setColorAt(1.0, QColor(0x16, 0x16, 0x19));
+    painter.fillRect(QRect(QPoint(0, 0), size), face);
+    // A bevel: light along the top and left edges, dark along the others.
+    const int right = size.width() - 1;
+    const int bottom = size.height() - 1;
+    painter.setPen(QColor(255, 255, 255, 60));
+    painter.drawLine(0, 0, right, 0);
+    painter.drawLine(0, 0, 0, bottom);
+    painter.setPen(QColor(0, 0, 0, 160));
+    painter.drawLine(0, bottom, right, bottom);
+    painter.drawLine(right, 0, right, bottom);
+}
+
+QImage PanelFace(const QSize &size, qreal ratio)
+{
+    QImage face(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)), QImage::Format_ARGB32_Premultiplied);
+    face.setDevicePixelRatio(ratio);
+    QPainter painter(&face);
+    PaintPanelFace(painter, size);
+    return face;
+}
+
+struct TFaceAhead {
+    QSize Size;
+    qreal Ratio;
+    std::shared_ptr<platform::TMadeAhead<QImage>> Face;
+};
+
+// Begun on the thread that makes the windows, and taken there.
+std::vector<TFaceAhead> &FacesAhead()
+{
+    static std::vector<TFaceAhead> faces;
+    return faces;
+}
+
+QImage TakePanelFace(const QSize &size, qreal ratio)
+{
+    std::vector<TFaceAhead> &faces = FacesAhead();
+    const auto ahead = std::find_if(faces.begin(), faces.end(),
+                                    [&](const TFaceAhead &f) { return f.Size == size && f.Ratio == ratio; });
+    if (ahead == faces.end())
+        return PanelFace(size, ratio);
+    const QImage face = ahead->Face->Take();
+    faces.erase(ahead);
+    return face;
+}
+
+} // namespace
+
 TPanel::TPanel(QWidget *parent) : QWidget(parent)
 {
     setMouseTracking(true);
 }
 
+std::shared_ptr<platform::TEarlyWork> TPanel::PaintFaceAhead(const QSize &size, qreal ratio)
+{
+    auto face =
+        std::make_shared<platform::TMadeAhead<QImage>>([size, ratio](QImage &face) { face = PanelFace(size, ratio); });
+    FacesAhead().push_back({size, ratio, face});
+    return face->Work();
+}
+
 void TPanel::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    QLinearGradient face(0, 0, 0, height());
-    face.setColorAt(0.0, QColor(0x46, 0x47, 0x4c));
-    face.setColorAt(0.18, QColor(0x2c, 0x2d, 0x31));
-    face.setColorAt(1.0, QColor(0x16, 0x16, 0x19));
-    painter.fillRect(rect(), face);
-    // A bevel: light along the top and left edges, dark along the others.
-    painter.setPen(QColor(255, 255, 255, 60));
-    painter.drawLine(0, 0, width() - 1, 0);
-    painter.drawLine(0, 0, 0, height() - 1);
-    painter.setPen(QColor(0, 0, 0, 160));
-    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
-    painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+    const qreal ratio = devicePixelRatioF();
+    if (FFace.deviceIndependentSize() != QSizeF(size()) || FFace.devicePixelRatio() != ratio)
+        FFace = TakePanelFace(size(), ratio);
+    QPainter(this).drawImage(0, 0, FFace);
 }
 
 void TPanel::mouseMoveEvent(QMouseEvent *event)

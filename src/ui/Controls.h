@@ -2,6 +2,8 @@
 
 // Small stock controls the windows are built from: a painted panel, plain and
 // stretched pictures, the owner-drawn list, and hints shown as balloons.
+#include "platform/EarlyWork.h"
+
 #include <QFont>
 #include <QGroupBox>
 #include <QIcon>
@@ -13,6 +15,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 // A control's hint is kept as written (with its CR LF line breaks), shown in
 // the status bar as it is and in a balloon when the mouse rests on the
@@ -26,11 +29,19 @@ bool ShowsHint(const QWidget *control);
 // which has the same wide, open letters.
 QFont VerdanaFont(int pixelSize, bool bold = false);
 
-// The dark instrument panel the keyboard and the switches sit on.
+// The dark instrument panel the keyboard and the switches sit on. Its face
+// is painted once for its size and kept: Qt hands lines and fills as tall as
+// a panel to a pool of threads, and waking them took the main window's first
+// paint longer than the painting.
 class TPanel : public QWidget {
     Q_OBJECT
 public:
     explicit TPanel(QWidget *parent = nullptr);
+
+    // Begins painting the face of a panel of this size and pixel ratio
+    // ahead; the first such panel to be painted takes it. Returns the work,
+    // for the caller to start on a thread of its own.
+    static std::shared_ptr<platform::TEarlyWork> PaintFaceAhead(const QSize &size, qreal ratio);
 
 signals:
     void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
@@ -38,6 +49,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QImage FFace;
 };
 
 // A group on the panel: a rounded, faintly lit frame with its title set into

@@ -398,6 +398,14 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent, MainWindowFlags)
     qApp->installEventFilter(this);
 }
 
+QSize TFormMain::DesignedPanelSize()
+{
+    for (const TPlacement &place : Placements)
+        if (QLatin1String(place.name) == QLatin1String("Panel2"))
+            return QSize(place.width, place.height);
+    return {};
+}
+
 TFormMain::~TFormMain()
 {
     // The keys go with the window; the table must not keep pointing at them.

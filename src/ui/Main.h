@@ -7,6 +7,7 @@
 #include "ui/MessageDlg.h"
 
 #include <QMainWindow>
+#include <QSize>
 #include <QString>
 
 #include <chrono>
@@ -45,6 +46,8 @@ class TFormMain : public QMainWindow {
 public:
     explicit TFormMain(QWidget *parent = nullptr);
     ~TFormMain() override;
+    // The size of the panel under the keyboard, as the window is designed.
+    static QSize DesignedPanelSize();
 
     // Menu
     QAction *mnuTools = nullptr;

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "platform/EarlyWork.h"
+
 #include <QIcon>
 #include <QImage>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
 
 // The panel pictures are embedded in the ui library. A library's embedded
 // files stay unreachable until it registers them, so call this before
@@ -33,8 +39,22 @@ inline constexpr char PanelMenuPictures[] = ":/panel/menu.png";
 // no other reader involved: asking Qt to guess makes it load every picture
 // plugin installed, which costs several milliseconds at start-up. When that
 // fails, the file's content decides. A null image is returned on failure,
-// with the reader's reason in *error.
+// with the reader's reason in *error. A picture read ahead is taken as it
+// was read, waiting for it if it is being read.
 QImage ReadPicture(const QString &fileName, QString *error = nullptr);
+
+// Begins reading pictures of our own (embedded ones, which never change)
+// ahead, so that ReadPicture finds them read, and keeps them for every later
+// caller. Returns the work in the order given, for the caller to start on a
+// thread of its own; a name that is no embedded file is left out, and read
+// when it is asked for.
+std::vector<std::shared_ptr<platform::TEarlyWork>> ReadPicturesAhead(const QStringList &fileNames);
+
+// Loads the reader of a picture's format ahead, reading only the picture's
+// size: the first picture of that format read later (JPEG's reader is a
+// plugin) then does not wait for its reader to load. Returns the work, for
+// the caller to start on a thread of its own.
+std::shared_ptr<platform::TEarlyWork> LoadPictureReaderAhead(const QString &fileName);
 
 // The program's icon, for every window of ours.
 QIcon ProgramIcon();

@@ -419,11 +419,26 @@ void SetTexts(TFrmPattern &form, const TLanguageTexts &texts)
 
 } // namespace
 
-TFrmPattern::TFrmPattern(TFormMain *mainWindow)
-    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint), FFormMain(mainWindow)
+static void InitPatternResources()
 {
     static std::once_flag once;
     std::call_once(once, RegisterPatternResources);
+}
+
+QStringList PatternPictureNames()
+{
+    InitPatternResources();
+    QStringList names;
+    for (const TButtonPlace &place : Buttons)
+        names << QString::fromLatin1(place.picture);
+    names << QString::fromLatin1(EndMarkerPicture) << QString::fromLatin1(LoopMarkerPicture);
+    return names;
+}
+
+TFrmPattern::TFrmPattern(TFormMain *mainWindow)
+    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint), FFormMain(mainWindow)
+{
+    InitPatternResources();
     InitPanelResources();
     setObjectName("FrmPattern");
     setWindowTitle("Chords pattern");

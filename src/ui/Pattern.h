@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QTableWidget>
 #include <QWidget>
 
@@ -268,3 +269,6 @@ private:
 
 // The pattern editor, once it is created.
 extern TFrmPattern *FrmPattern;
+
+// The editor's own pictures (its buttons and the grid's markers).
+QStringList PatternPictureNames();

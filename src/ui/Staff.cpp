@@ -75,14 +75,22 @@ QFont NameFont()
 
 } // namespace
 
-TStaffPictures LoadStaffPictures()
+QStringList StaffPictureNames()
 {
     InitStaffResources();
-    const auto load = [](const char *name) {
-        return ReadPicture(QStringLiteral(":/staff/%1.png").arg(QLatin1String(name)))
-            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QStringList names;
+    for (const char *name : {"treble-clef", "bass-clef", "sharp", "flat", "note"})
+        names << QStringLiteral(":/staff/%1.png").arg(QLatin1String(name));
+    return names;
+}
+
+TStaffPictures LoadStaffPictures()
+{
+    const QStringList names = StaffPictureNames();
+    const auto load = [&names](int i) {
+        return ReadPicture(names[i]).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     };
-    return {load("treble-clef"), load("bass-clef"), load("sharp"), load("flat"), load("note")};
+    return {load(0), load(1), load(2), load(3), load(4)};
 }
 
 void SortChordNotes(model::TNoteSlots &chordNotes)

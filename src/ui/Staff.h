@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -30,6 +31,8 @@ void InitStaffResources();
 
 // Our own pictures, from the embedded resources.
 TStaffPictures LoadStaffPictures();
+// Their names, in the order of TStaffPictures.
+QStringList StaffPictureNames();
 
 // Sorts the key numbers of the 13 slots ascending, empty slots (0) first.
 // Only the key numbers move: anything else a slot holds stays in its slot.

@@ -4,15 +4,19 @@
 
 #include "midi/ThreadUnit.h"
 #include "model/Declare.h"
+#include "platform/EarlyWork.h"
 #include "platform/ErrorHandler.h"
 #include "platform/StartMarks.h"
+#include "skin/RadEzarArov.h"
 #include "skin/SkinManage.h"
+#include "skin/SkinPackage.h"
 #include "ui/About.h"
 #include "ui/ImgSwitch.h"
 #include "ui/Main.h"
 #include "ui/Midi_Setup.h"
 #include "ui/PanelResources.h"
 #include "ui/Pattern.h"
+#include "ui/Staff.h"
 #include "ui/analyse.h"
 
 #include <cstdio>
@@ -100,18 +104,63 @@ void TProgramWindows::End()
     });
 }
 
+namespace {
+
+QStringList Names(std::initializer_list<const char *> names)
+{
+    QStringList list;
+    for (const char *name : names)
+        list << QString::fromLatin1(name);
+    return list;
+}
+
+// What the windows made at start take from files of our own, in the order
+// they ask for it: the pictures, the JPEG reader for the background picture,
+// and the face of the panel under the keyboard.
+std::vector<std::shared_ptr<platform::TEarlyWork>> StartPictures(qreal pixelRatio)
+{
+    InitPanelResources();
+    std::vector<std::shared_ptr<platform::TEarlyWork>> works =
+        ReadPicturesAhead(Names({PanelIcon, PanelMenuPictures, PanelSwitchOnPicture, PanelSwitchOffPicture,
+                                 PanelKeyboardPicture, PanelPlayPicture}) +
+                          StaffPictureNames());
+    works.push_back(LoadPictureReaderAhead(QString::fromLatin1(PanelDefaultBackground)));
+    for (const auto &work :
+         ReadPicturesAhead(Names({PanelAboutPicture, PanelMailPicture, PanelHomepagePicture}) + PatternPictureNames()))
+        works.push_back(work);
+    works.push_back(TPanel::PaintFaceAhead(TFormMain::DesignedPanelSize(), pixelRatio));
+    return works;
+}
+
+} // namespace
+
 int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> onCreated)
 {
     if (!DesktopNamed()) {
         SayNoDesktop("neither DISPLAY nor WAYLAND_DISPLAY is set");
         return 1;
     }
+    // What the windows need that touches no window begins at once, each on a
+    // thread of its own: the system's font configuration and our skin; the
+    // pictures once the application is there to find their readers. The
+    // windows take each piece where they need it, done.
+    platform::TEarlyThreads early;
+    auto fonts = std::make_shared<platform::TEarlyWork>(platform::LoadFontConfiguration);
+    early.Start({fonts}, "fonts: thread begins", "fonts: configuration read");
+    early.Start({skin::ReadSkinStreamAhead(skin::EmbeddedSkinStream())}, "skin: thread begins", "skin: read");
+
     // A desktop named but out of reach (a closed SSH session's display, say)
     // is only found out while the application connects to it.
     QtHandler = qInstallMessageHandler(ExitWithoutDesktop);
     platform::Application app(argc, argv);
-    platform::MarkStart("application object");
     qInstallMessageHandler(QtHandler);
+    platform::MarkStart("application object");
+    // The threads end before the application goes.
+    struct TJoin {
+        platform::TEarlyThreads &threads;
+        ~TJoin() { threads.Join(); }
+    } join{early};
+    early.Start(StartPictures(app.devicePixelRatio()), "pictures: thread begins", "pictures: read, panel face drawn");
     app.setApplicationName("Harmonova");
     app.setStyle(new TPanelStyle);
     // The program ends with its main window, whatever other window is open.
@@ -123,6 +172,9 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
         ~TSkinCleanup() { skin::FreeSkinManager(); }
     } skinCleanup;
 
+    // From here on the windows measure their texts.
+    fonts->Take();
+    platform::MarkStart("font configuration taken");
     TProgramWindows windows;
     TFormMain &main = windows.FormMain();
     QObject::connect(&main, &TFormMain::Closed, &app, &QCoreApplication::quit);

@@ -3,6 +3,7 @@
 #include "FrameSkin.h"
 #include "SkinTestSupport.h"
 #include "SkinWindows.h"
+#include "platform/EarlyWork.h"
 #include "skin/SkinDraw.h"
 #include "skin/SkinManage.h"
 
@@ -154,6 +155,58 @@ TEST_P(SkinStream, OneThatCannotBeReadKeepsTheSkinInForceWhole)
     EXPECT_EQ(shown.messages.size(), c.reported ? 1 : 0) << shown.messages.join('\n').toStdString();
 }
 
+// What the main window's component ends with, and what it says.
+struct TMade {
+    bool ready;
+    QByteArray store;
+    QString skinName;
+    QSize menuBackground;
+    QStringList messages;
+    bool ahead;
+};
+
+enum class TRead { ByTheComponent, AheadOnAThread, AheadButTakenFirst };
+
+TMade MadeFrom(const QByteArray &stream, TRead read)
+{
+    test::ShownMessages shown;
+    if (read == TRead::AheadOnAThread) {
+        platform::TEarlyThreads threads;
+        threads.Start({ReadSkinStreamAhead(stream)}, "begins", "ends");
+        threads.Join();
+        EXPECT_TRUE(shown.messages.isEmpty()) << "the thread shows nothing";
+    } else if (read == TRead::AheadButTakenFirst) {
+        // No thread got round to it: the component reads it itself.
+        ReadSkinStreamAhead(stream);
+    }
+    TTestForm form;
+    const TSkinData *d = CreateMainSkinData(&form, stream, QImage());
+    return {d->SkinReady(),   d->Store,
+            d->Skin.SkinName, d->Skin.MenuBackground ? d->Skin.MenuBackground->Image.size() : QSize(),
+            shown.messages,   d->LoadTimes.Ahead};
+}
+
+// Read ahead, the stream gives the component the very skin it would have
+// read, or the very message it would have shown, and it is built before
+// Loaded runs.
+TEST_P(SkinStream, ReadAheadEndsAsReadByTheComponent)
+{
+    const StreamCase &c = GetParam();
+    const TMade own = MadeFrom(c.stream, TRead::ByTheComponent);
+    EXPECT_FALSE(own.ahead);
+    for (TRead read : {TRead::AheadOnAThread, TRead::AheadButTakenFirst}) {
+        const TMade made = MadeFrom(c.stream, read);
+        EXPECT_EQ(made.ready, own.ready);
+        EXPECT_EQ(made.store, own.store);
+        EXPECT_EQ(made.skinName, own.skinName);
+        EXPECT_EQ(made.menuBackground, own.menuBackground);
+        EXPECT_EQ(made.messages, own.messages);
+        // A stream whose count is wrong holds no package to read ahead.
+        const bool counted = c.stored || c.name == std::string("ForeignPackage");
+        EXPECT_EQ(made.ahead, counted);
+    }
+}
+
 const QByteArray Package = PackageWithMenu("Ours");
 
 INSTANTIATE_TEST_SUITE_P(
@@ -170,6 +223,56 @@ INSTANTIATE_TEST_SUITE_P(
                     StreamCase{"ForeignPackage", SkinStreamOf(PackArchive(BuildArchive("a.ini\r\n", {"x"}, 19999))),
                                false, true}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SkinData, TakesOnlyTheReadAheadOfItsOwnPackage)
+{
+    ReadSkinStreamAhead(SkinStreamOf(PackageWithMenu("Ahead")));
+    TTestForm form;
+    const TSkinData *other = CreateMainSkinData(&form, SkinStreamOf(PackageWithMenu("Other")), QImage());
+    EXPECT_FALSE(other->LoadTimes.Ahead);
+    EXPECT_EQ(other->Skin.SkinName, "Other");
+    const TSkinData *own = CreateMainSkinData(&form, SkinStreamOf(PackageWithMenu("Ahead")), QImage());
+    EXPECT_TRUE(own->LoadTimes.Ahead);
+    EXPECT_EQ(own->Skin.SkinName, "Ahead");
+    // Taken once: the next component reads its own.
+    const TSkinData *again = CreateMainSkinData(&form, SkinStreamOf(PackageWithMenu("Ahead")), QImage());
+    EXPECT_FALSE(again->LoadTimes.Ahead);
+    EXPECT_EQ(again->Skin.SkinName, "Ahead");
+}
+
+// A package with side borders, buttons and a title of the given width.
+QByteArray PackageWithFrame(int width)
+{
+    QImage picture(width, 6, QImage::Format_RGB32);
+    picture.fill(qRgb(width, 0, 0));
+    return PackSkin({{"Skin.ini", "[Personality]\r\nTop=top.bmp\r\nTopFrame=2\r\nTextBack=top.bmp\r\nTextShift=" +
+                                      QByteArray::number(width) + "\r\n[Buttons]\r\nBitmap=top.bmp\r\n"},
+                     {"top.bmp", Bmp(picture)}});
+}
+
+// Windows hold on to the side borders, the buttons and the title while a
+// skin is replaced: a new skin refills them.
+TEST_F(SkinData, ANewSkinRefillsTheElementsThatLastAsLongAsTheComponent)
+{
+    TSkinData d;
+    d.ReadSkinStream(SkinStreamOf(PackageWithFrame(10)));
+    const TDataSkinBorder *top = d.Skin.TopBorder.get();
+    const TDataSkinButton *buttons = d.Skin.ButtonData.get();
+    const TDataSkinTitle *title = d.Skin.TitleData.get();
+    const TDataSkinBorder *left = d.Skin.LeftBorder.get();
+    d.Store = PackageWithFrame(20);
+    ASSERT_TRUE(d.LoadSkin());
+    EXPECT_EQ(d.Skin.TopBorder.get(), top);
+    EXPECT_EQ(d.Skin.ButtonData.get(), buttons);
+    EXPECT_EQ(d.Skin.TitleData.get(), title);
+    EXPECT_EQ(d.Skin.LeftBorder.get(), left);
+    EXPECT_EQ(top->Image.width(), 20);
+    EXPECT_EQ(top->FrameCount, 2);
+    EXPECT_EQ(top->Name, "Top");
+    EXPECT_EQ(buttons->Image.width(), 20);
+    EXPECT_EQ(title->TextShift(), 20);
+    EXPECT_EQ(title->Name, "Title");
+}
 
 TEST_F(SkinData, LoadedAdjustsTheMenuKinds)
 {

@@ -151,6 +151,25 @@ TEST_P(DamagedPackageTest, IsRefusedWithAMessageNamingTheFault)
     EXPECT_TRUE(reader.Data.isEmpty());
 }
 
+// Read apart, on a thread that must show nothing, the same fault is kept for
+// whoever takes the package to say.
+TEST_P(DamagedPackageTest, IsRefusedInSilenceWhenReadApartKeepingTheFaultToSay)
+{
+    test::ShownMessages shown;
+    TSkinReader told;
+    told.LoadPackage(GetParam().package);
+    ASSERT_EQ(shown.messages.size(), 1);
+    TSkinReader reader;
+    EXPECT_FALSE(reader.ReadPackage(GetParam().package));
+    EXPECT_EQ(shown.messages.size(), 1) << "nothing more shown";
+    EXPECT_EQ(reader.Fault(), shown.messages[0]);
+    EXPECT_EQ(reader.Count, 0);
+    EXPECT_TRUE(reader.Data.isEmpty());
+    // A package that reads leaves no fault behind.
+    EXPECT_TRUE(reader.ReadPackage(PackSkin({{"a.bmp", "x"}})));
+    EXPECT_TRUE(reader.Fault().isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Headers, DamagedPackageTest,
     testing::Values(

@@ -1,7 +1,15 @@
 #include "ui/PanelResources.h"
 
+#include "platform/EarlyWork.h"
+#include "ui/Staff.h"
+
+#include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -40,6 +48,72 @@ TEST(PanelPictures, PlayStripHasWhiteCornersAndAFaceInEveryFrame)
             EXPECT_EQ(strip.pixel(left + corner.x(), corner.y()) & RGB_MASK, white & RGB_MASK);
         EXPECT_NE(strip.pixel(left + 16, 16) & RGB_MASK, white & RGB_MASK);
     }
+}
+
+// The picture as its reader gives it, with the reader's reason when it
+// cannot.
+std::pair<QImage, QString> ReadByItsReader(const QString &name)
+{
+    QImageReader reader(name);
+    QImage picture = reader.read();
+    return {picture, picture.isNull() ? reader.errorString() : QString()};
+}
+
+// Read ahead on a thread of their own, or taken before a thread got round to
+// them, the pictures are the ones their reader gives, and stay for every
+// later caller.
+TEST(PanelPictures, ReadAheadAreTheOnesTheirReaderGives)
+{
+    InitPanelResources();
+    QStringList names;
+    for (const char *name : {PanelIcon, PanelKeyboardPicture, PanelAboutPicture, PanelDefaultBackground})
+        names << QString::fromLatin1(name);
+    names << StaffPictureNames();
+    // An embedded file that is no picture: its reader's reason comes back.
+    names << QStringLiteral(":/skin/SkinStream");
+    std::map<QString, std::pair<QImage, QString>> expected;
+    for (const QString &name : names)
+        expected[name] = ReadByItsReader(name);
+
+    std::vector<std::shared_ptr<platform::TEarlyWork>> works = ReadPicturesAhead(names);
+    ASSERT_EQ(works.size(), size_t(names.size()));
+    platform::TEarlyThreads threads;
+    threads.Start({works.begin(), works.begin() + long(works.size() / 2)}, "begins", "ends");
+    threads.Join();
+    for (int round = 0; round < 2; ++round) {
+        for (const QString &name : names) {
+            QString error;
+            const QImage picture = ReadPicture(name, &error);
+            EXPECT_EQ(picture, expected[name].first) << qPrintable(name);
+            EXPECT_EQ(error, expected[name].second) << qPrintable(name);
+        }
+    }
+    EXPECT_TRUE(ReadPicturesAhead(names).empty()) << "each is read ahead once";
+}
+
+// A file on disk may change until it is asked for: it is read then, as a
+// name that is no file is.
+TEST(PanelPictures, OnlyEmbeddedFilesAreReadAhead)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath("picture.png");
+    QImage first(4, 3, QImage::Format_RGB32);
+    first.fill(Qt::red);
+    ASSERT_TRUE(first.save(file));
+    EXPECT_TRUE(ReadPicturesAhead({file, QStringLiteral(":/panel/no-such-picture.png")}).empty());
+    QImage changed(5, 2, QImage::Format_RGB32);
+    changed.fill(Qt::blue);
+    ASSERT_TRUE(changed.save(file));
+    EXPECT_EQ(ReadPicture(file).size(), QSize(5, 2));
+}
+
+// Its reader loaded ahead, a JPEG picture reads as before.
+TEST(PanelPictures, AReaderLoadedAheadReadsItsFormat)
+{
+    InitPanelResources();
+    const QString name = QString::fromLatin1(PanelDefaultBackground);
+    LoadPictureReaderAhead(name)->Take();
+    EXPECT_EQ(ReadPicture(name), ReadByItsReader(name).first);
 }
 
 } // namespace
