@@ -298,7 +298,6 @@ bool TSkinData::TakeSkin(TSkinRead &read)
         platform::Application::ShowException(read.Fault);
         return false;
     }
-    FSkinNotReady = true;
     Store = read.Package;
     Skin.TakeFrom(std::move(read.Skin));
     FSkinNotReady = false;

@@ -19,6 +19,8 @@
 #include "ui/Staff.h"
 #include "ui/analyse.h"
 
+#include <QThread>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -143,7 +145,10 @@ int RunProgram(int argc, char **argv, std::function<void(QWidget *mainWindow)> o
     // What the windows need that touches no window begins at once, each on a
     // thread of its own: the system's font configuration and our skin; the
     // pictures once the application is there to find their readers. The
-    // windows take each piece where they need it, done.
+    // windows take each piece where they need it, done. Qt takes the first
+    // thread that uses its objects for its main thread: this one, before any
+    // other begins.
+    QThread::currentThread();
     platform::TEarlyThreads early;
     auto fonts = std::make_shared<platform::TEarlyWork>(platform::LoadFontConfiguration);
     early.Start({fonts}, "fonts: thread begins", "fonts: configuration read");
