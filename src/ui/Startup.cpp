@@ -116,9 +116,9 @@ QStringList Names(std::initializer_list<const char *> names)
     return list;
 }
 
-// What the windows made at start take from files of our own, in the order
-// they ask for it: the pictures, the JPEG reader for the background picture,
-// and the face of the panel under the keyboard.
+// What the windows made at start draw with, in the order they ask for it:
+// our pictures, the JPEG reader for the background picture and the face of
+// the panel under the keyboard.
 std::vector<std::shared_ptr<platform::TEarlyWork>> StartPictures(qreal pixelRatio)
 {
     InitPanelResources();
