@@ -2,6 +2,7 @@
 
 #include "skin/RadEzarArov.h"
 #include "skin/SkinControl.h"
+#include "skin/SkinControls.h"
 #include "skin/SkinFrame.h"
 #include "skin/SkinManage.h"
 #include "skin/SkinMenuBar.h"
@@ -306,6 +307,12 @@ void TRuzOzodOvez::PaintFace(QWidget *colour)
     face.setColor(QPalette::ButtonText, ResolveColor(SkinData->Skin.ButtonTextColor));
     colour->setPalette(face);
     colour->setAutoFillBackground(true);
+    // The headers of its item views paint their own faces under the text
+    // colour the window passes on: they take the skin's face, as a grid's
+    // fixed parts do. A form's item views have skinners of their own.
+    if (!Form && colour == Handle)
+        for (QWidget *c : Components(Handle))
+            SetFixedColours(c, *SkinData, FixedParts);
 }
 
 void TRuzOzodOvez::RestoreFace()
@@ -315,6 +322,9 @@ void TRuzOzodOvez::RestoreFace()
         colour->setAutoFillBackground(OldAutoFill);
     }
     FaceWidget = nullptr;
+    for (const TKeptPalette &kept : std::as_const(FixedParts))
+        kept.GiveBack();
+    FixedParts.clear();
 }
 
 void TRuzOzodOvez::Attach(TSkinData *skinData)

@@ -10,6 +10,8 @@
 // creation order, leaving out the inner parts of Qt's compound controls and
 // the windows of its own. A window known only as a window (one of Qt's
 // standard dialogs) is walked by the Qt classes of its widgets.
+#include "skin/SkinColor.h"
+
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -172,6 +174,7 @@ public:
     QPalette OldColor;
     bool OldColorOwn = false;
     bool OldAutoFill = false;
+    QList<TKeptPalette> FixedParts; // a foreign window's headers PaintFace coloured
     uint32_t OldStyle = 0;
     QPointer<QWidget> Form;   // none for a foreign window
     QPointer<QWidget> Handle; // the skinned window
@@ -193,7 +196,8 @@ public:
     // Where a form keeps its colour: its client area when it has one.
     static QWidget *ColorWidget(QWidget *form);
     // The skin's face and text colours on the widget that keeps the window's
-    // colour, and the widget's own back.
+    // colour (for a foreign window, also on its item views' headers), and
+    // their own back.
     void PaintFace(QWidget *colour);
     void RestoreFace();
 

@@ -1,6 +1,7 @@
 #include "skin/SkinColor.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 
 #include <array>
 #include <optional>
@@ -67,6 +68,17 @@ QColor ResolveColor(TColor color, const QPalette &palette)
     if (index >= Scheme.size() || !Scheme[index])
         return {};
     return palette.color(Scheme[index]->group, Scheme[index]->role);
+}
+
+TKeptPalette TKeptPalette::Keep(QWidget *widget)
+{
+    return {widget, widget->palette(), widget->testAttribute(Qt::WA_SetPalette)};
+}
+
+void TKeptPalette::GiveBack() const
+{
+    if (Widget)
+        Widget->setPalette(Own ? Palette : QPalette());
 }
 
 } // namespace skin

@@ -5,8 +5,11 @@
 // drawing, so a skin follows the application's palette.
 #include <QColor>
 #include <QPalette>
+#include <QPointer>
 
 #include <cstdint>
+
+class QWidget;
 
 namespace skin {
 
@@ -47,5 +50,16 @@ constexpr TColor RgbColor(int red, int green, int blue)
 // as NoColor or -1, gives an invalid QColor: "no colour".
 QColor ResolveColor(TColor color);
 QColor ResolveColor(TColor color, const QPalette &palette);
+
+// A widget's colours before the skin changed some of them, to be given back:
+// a widget that had no palette of its own inherits its parent's again.
+struct TKeptPalette {
+    QPointer<QWidget> Widget;
+    QPalette Palette;
+    bool Own = false;
+
+    static TKeptPalette Keep(QWidget *widget);
+    void GiveBack() const;
+};
 
 } // namespace skin

@@ -6,6 +6,7 @@
 #include "skin/SkinDraw.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -29,7 +30,6 @@
 #include <QStyleOptionComplex>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTableView>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -83,15 +83,28 @@ void FreeStyle(QWidget *widget, const char *className, QStyle *style)
 
 } // namespace
 
-TKeptPalette TKeptPalette::Keep(QWidget *widget)
+void SetFixedColours(QWidget *view, const TSkinData &skinData, QList<TKeptPalette> &kept)
 {
-    return {widget, widget->palette(), widget->testAttribute(Qt::WA_SetPalette)};
-}
-
-void TKeptPalette::GiveBack() const
-{
-    if (Widget)
-        Widget->setPalette(Own ? Palette : QPalette());
+    if (!qobject_cast<QAbstractItemView *>(view))
+        return;
+    // A header paints its own background in its button colour, under the
+    // window's text colour that the skin made its own: both are the skin's.
+    QList<QWidget *> parts;
+    for (QWidget *part : view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (qobject_cast<QHeaderView *>(part) || qobject_cast<QAbstractButton *>(part))
+            parts << part;
+    const QColor face = ResolveColor(skinData.Skin.ButtonFaceColor);
+    const QColor text = ResolveColor(skinData.Skin.ButtonTextColor);
+    for (QWidget *part : std::as_const(parts)) {
+        if (std::none_of(kept.cbegin(), kept.cend(), [part](const TKeptPalette &k) { return k.Widget == part; }))
+            kept << TKeptPalette::Keep(part);
+        QPalette fixed = part->palette();
+        fixed.setColor(QPalette::Button, face);
+        fixed.setColor(QPalette::Window, face);
+        fixed.setColor(QPalette::ButtonText, text);
+        fixed.setColor(QPalette::WindowText, text);
+        part->setPalette(fixed);
+    }
 }
 
 // ---------------------------------------------------------------- buttons
@@ -1535,25 +1548,8 @@ void TSkinScrollbar::AttachWindow(QWidget *handle, TSkinData *skinData, TRuzOzod
 
 void TSkinScrollbar::SetFixedColour()
 {
-    auto *grid = qobject_cast<QTableView *>(Window());
-    if (!grid || !SkinData)
-        return;
-    QList<QWidget *> parts{grid->horizontalHeader(), grid->verticalHeader()};
-    for (QAbstractButton *corner : grid->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
-        parts << corner;
-    const bool keep = FFixed.isEmpty();
-    const QColor face = FaceColor();
-    const QColor text = SkinColor(SkinData->Skin.ButtonTextColor);
-    for (QWidget *part : parts) {
-        if (keep)
-            FFixed << TKeptPalette::Keep(part);
-        QPalette fixed = part->palette();
-        fixed.setColor(QPalette::Button, face);
-        fixed.setColor(QPalette::Window, face);
-        fixed.setColor(QPalette::ButtonText, text);
-        fixed.setColor(QPalette::WindowText, text);
-        part->setPalette(fixed);
-    }
+    if (SkinData)
+        SetFixedColours(Window(), *SkinData, FFixed);
 }
 
 void TSkinScrollbar::RestoreColour()

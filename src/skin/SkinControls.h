@@ -22,16 +22,10 @@ class QStyleOptionSlider;
 
 namespace skin {
 
-// A widget's colours before the skin changed some of them, to be given back:
-// a widget that had no palette of its own inherits its parent's again.
-struct TKeptPalette {
-    QPointer<QWidget> Widget;
-    QPalette Palette;
-    bool Own = false;
-
-    static TKeptPalette Keep(QWidget *widget);
-    void GiveBack() const;
-};
+// An item view's fixed parts, its headers and the corner button between
+// them, take the skin's face and text colours, as the rest of its window
+// does; their own colours are kept the first time, in `kept`.
+void SetFixedColours(QWidget *view, const TSkinData &skinData, QList<TKeptPalette> &kept);
 
 class TSkinButton : public TSkinControl {
     Q_OBJECT

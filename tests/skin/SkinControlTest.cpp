@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -60,6 +61,18 @@ std::string Hex(QRgb c)
 
 // Text a reader can make out, at the least contrast asked of body text.
 constexpr double Readable = 4.5;
+
+// The inside of a header's section, in the header's coordinates: within
+// its edges only its text stands out.
+QRect SectionInside(const QHeaderView *header, int logical = 0)
+{
+    const QPoint at = header->viewport()->mapTo(header, QPoint(0, 0));
+    const int start = header->sectionViewportPosition(logical), size = header->sectionSize(logical);
+    const QRect section = header->orientation() == Qt::Horizontal
+                              ? QRect(at.x() + start, at.y(), size, header->viewport()->height())
+                              : QRect(at.x(), at.y() + start, header->viewport()->width(), size);
+    return section.adjusted(3, 3, -3, -3);
+}
 
 // A colour shaded from another, as a style shades a face: nearly the same.
 bool ShadedFrom(QRgb colour, QRgb from)
@@ -632,16 +645,9 @@ TEST_F(SkinnedForm, AGridsHeadersAndCornerTakeTheSkinsColoursAndGiveThemBack)
     const QColor before = top->palette().color(QPalette::Button);
     const bool ownBefore = top->testAttribute(Qt::WA_SetPalette);
     ShowAndAttach();
-    for (QHeaderView *header : {top, side}) {
-        const QPoint at = header->viewport()->mapTo(header, QPoint(0, 0));
-        const int start = header->sectionViewportPosition(0), size = header->sectionSize(0);
-        const QRect section = header->orientation() == Qt::Horizontal
-                                  ? QRect(at.x() + start, at.y(), size, header->viewport()->height())
-                                  : QRect(at.x(), at.y() + start, header->viewport()->width(), size);
-        // Inside the section's edges only its text stands out.
-        EXPECT_GE(StrongestContrast(header->grab().toImage(), section.adjusted(3, 3, -3, -3)), Readable)
+    for (QHeaderView *header : {top, side})
+        EXPECT_GE(StrongestContrast(header->grab().toImage(), SectionInside(header)), Readable)
             << header->orientation();
-    }
     // The corner is shaded from the skin's face.
     const QRgb middle = PixelOf(corner, corner->rect().center());
     EXPECT_TRUE(ShadedFrom(middle, Face)) << Hex(middle);
@@ -856,6 +862,67 @@ TEST_F(SkinnedForm, AStandardFileDialogIsSkinnedTypedInAndCancelled)
     QTest::keyClick(&dialog, Qt::Key_Escape);
     ASSERT_TRUE(WaitFor([&] { return !dialog.isVisible(); }));
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    delete d;
+}
+
+TEST_F(SkinnedForm, TheHeadersOfAForeignWindowsItemViewsTakeTheSkinsColoursAndGetTheirOwnBack)
+{
+    TSkinManage &manager = Manager();
+    manager.InstallHook();
+    auto *d = StoredComponent(nullptr, TSkinData::sfMainform, true, ControlSkinPackage());
+    // Qt's file dialog with its list of files in detail, and a dialog
+    // holding a table.
+    QFileDialog files(nullptr, "Picture", QDir::tempPath());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setViewMode(QFileDialog::Detail);
+    QDialog tableDialog;
+    tableDialog.resize(240, 140);
+    auto *table = new QTableWidget(2, 2, &tableDialog);
+    table->setHorizontalHeaderLabels({"Name", "Size"});
+    table->setGeometry(10, 10, 220, 120);
+    const struct {
+        QDialog *window;
+        QAbstractItemView *view;
+    } rows[] = {{&files, files.findChild<QTreeView *>("treeView")}, {&tableDialog, table}};
+    struct TBefore {
+        QPointer<QWidget> part;
+        QColor button;
+        bool own;
+    };
+    std::vector<TBefore> before;
+    for (const auto &row : rows) {
+        ASSERT_NE(row.view, nullptr) << row.window->metaObject()->className();
+        for (QWidget *part : row.view->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (qobject_cast<QHeaderView *>(part) || qobject_cast<QAbstractButton *>(part))
+                before.push_back(
+                    {part, part->palette().color(QPalette::Button), part->testAttribute(Qt::WA_SetPalette)});
+        ASSERT_TRUE(ShowActive(row.window));
+        ASSERT_TRUE(WaitFor([&] { return manager.FindSkinner(row.window) != nullptr; }));
+        for (QHeaderView *header : row.view->findChildren<QHeaderView *>(Qt::FindDirectChildrenOnly)) {
+            if (!header->isVisible())
+                continue;
+            const QImage picture = header->grab().toImage();
+            // Every section's text, but for the one whose sort arrow stands
+            // out on its own.
+            for (int logical = 0; logical < header->count(); ++logical) {
+                const QRect inside = SectionInside(header, logical);
+                if ((header->isSortIndicatorShown() && header->sortIndicatorSection() == logical) ||
+                    !inside.intersects(picture.rect()))
+                    continue;
+                EXPECT_GE(StrongestContrast(picture, inside), Readable)
+                    << row.window->metaObject()->className() << " " << header->orientation() << " " << logical;
+            }
+        }
+    }
+    ASSERT_EQ(before.size(), 4u) << "the tree's header, the table's two and its corner";
+
+    d->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return manager.SkinnedForms.isEmpty(); }));
+    for (const TBefore &part : before) {
+        ASSERT_FALSE(part.part.isNull());
+        EXPECT_EQ(part.part->palette().color(QPalette::Button), part.button) << part.part->metaObject()->className();
+        EXPECT_EQ(part.part->testAttribute(Qt::WA_SetPalette), part.own) << part.part->metaObject()->className();
+    }
     delete d;
 }
 
