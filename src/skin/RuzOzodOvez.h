@@ -247,11 +247,23 @@ public:
     // the frame; FromClient takes the client's present size, otherwise the
     // size it had under the system's frame.
     void FitWindow(bool fromClient);
+    // The least width at which a window's caption shows whole in its frame.
+    int CaptionRoom();
+    // A width widened, for one of Qt's dialogs, to its caption's room.
+    int WidenForCaption(int width);
+    // Widens a dialog of fixed size that its own code made too narrow for
+    // its caption; true when it did.
+    bool KeepCaptionRoom();
     void MakeTitleButtons();
 
     void PaintNonClient(QPainter &dc);
     void PaintTitleBar(QPainter &dc);
     void PaintCaptionText(QPainter &canvas, const QRect &area);
+    // The caption's text as the title bar shows it.
+    QString CaptionLine();
+    // The caption's text measured from the area's top-left corner in the
+    // caption font, which the canvas takes, widened by the ends of its plate.
+    QRect MeasureCaption(QPainter &canvas, const QString &text, const QRect &area) const;
     void LayoutTitleButtons();
     void PaintTitleButtons(QPainter &canvas);
     bool IsTitleButtonVisible(int index);

@@ -294,15 +294,14 @@ void TRuzOzodOvez::PaintTitleBar(QPainter &dc)
     dc.drawImage(0, 0, TitleBitmap);
 }
 
-void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
+QString TRuzOzodOvez::CaptionLine()
 {
-    if (!SkinData)
-        return;
-    const TSkin &skin = SkinData->Skin;
-    const TDataSkinTitle &title = *skin.TitleData;
     CaptionSuffix = QStringLiteral(" ");
-    const QString text = CaptionText + ReadWindowText(Handle) + CaptionSuffix;
-    canvas.save();
+    return CaptionText + ReadWindowText(Handle) + CaptionSuffix;
+}
+
+QRect TRuzOzodOvez::MeasureCaption(QPainter &canvas, const QString &text, const QRect &area) const
+{
     // A system font claims none of its properties as set, so a painter would
     // draw it in the picture's default font: every property is set here.
     QFont font(CaptionFont);
@@ -314,12 +313,53 @@ void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
     font.setWeight(CaptionFont.weight());
     font.setStyle(CaptionFont.style());
     canvas.setFont(font);
-    canvas.setBackgroundMode(Qt::TransparentMode);
-    canvas.setPen(ResolveColor(Active ? skin.TitleTextActiveColor : skin.TitleTextNoActiveColor));
-
+    const TDataSkinTitle &title = *SkinData->Skin.TitleData;
     QRect t = area;
     SkinDrawText(canvas, text, t, DT_CALCRECT | DT_NOCLIP);
     t.setRight(t.right() + title.TXTBackleft + title.TXTBackRight);
+    return t;
+}
+
+int TRuzOzodOvez::CaptionRoom()
+{
+    if (!SkinData || !Handle)
+        return 0;
+    const TDataSkinTitle &title = *SkinData->Skin.TitleData;
+    // Measured on a picture, as the title bar is drawn.
+    QImage picture(1, 1, QImage::Format_RGB32);
+    QPainter canvas(&picture);
+    const QString text = CaptionLine();
+    const int plate = MeasureCaption(canvas, text, QRect(0, 0, 1, 1)).width();
+    CaptionWidth = canvas.fontMetrics().horizontalAdvance(ReadWindowText(Handle));
+    // What keeps the caption's right end clear: a pop-up's caption buttons
+    // on the right, all of them, else the skin's right margin.
+    int right = title.TextRightClip() + BorderRight;
+    if (OldStyle & WS_POPUP) {
+        right = BorderRight;
+        for (size_t i = 0; i < SysButtons.size(); ++i) {
+            const TDataSkinSysButton &e = *SysButtons[i]->Element;
+            if (e.Align == 1 && !e.Image.isNull() && IsTitleButtonVisible(int(i)))
+                right = std::max(right, e.XCoord + 5);
+        }
+    }
+    // A caption at the left starts at the skin's shift; one centred needs
+    // as much room on its left as on its right.
+    const int left = BorderLeft + (title.TextAlignment == 0 ? title.TextShift() : right);
+    return left + plate + right;
+}
+
+void TRuzOzodOvez::PaintCaptionText(QPainter &canvas, const QRect &area)
+{
+    if (!SkinData)
+        return;
+    const TSkin &skin = SkinData->Skin;
+    const TDataSkinTitle &title = *skin.TitleData;
+    const QString text = CaptionLine();
+    canvas.save();
+    canvas.setBackgroundMode(Qt::TransparentMode);
+    canvas.setPen(ResolveColor(Active ? skin.TitleTextActiveColor : skin.TitleTextNoActiveColor));
+
+    QRect t = MeasureCaption(canvas, text, area);
     int dx = 0;
     const int alignRight = area.width() - title.TextRightClip() - t.width();
     switch (LeftScrollBar ? 2 : title.TextAlignment) {
@@ -559,27 +599,48 @@ void TRuzOzodOvez::FitWindow(bool fromClient)
     ApplyMargins(FrameMargins());
     int width = client.width() + BorderLeft + BorderRight;
     const int height = client.height() + BorderTop + BorderBottom + MenuHeight;
-    const QString className = WindowClassName(Handle);
-    if (!fromClient && (className == QLatin1String("TMessageForm") || className == QLatin1String("#32770"))) {
-        // A dialog is widened until its caption fits; its controls move by
-        // half the difference, so they stay centred.
-        CaptionWidth = QFontMetrics(CaptionFont).horizontalAdvance(ReadWindowText(Handle));
-        const TDataSkinTitle &title = *SkinData->Skin.TitleData;
-        const int wanted = CaptionWidth + title.TextShift() + title.TextRightClip();
-        if (width < wanted) {
-            const int shift = (wanted - width) / 2;
-            width = wanted;
-            for (QWidget *child : Handle->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
-                if (!child->isWindow())
-                    child->move(child->pos() + QPoint(shift, 0));
-        }
-    }
+    if (!fromClient)
+        width = WidenForCaption(width);
     const QSize size(width, height);
     if (Handle->minimumSize() == Handle->maximumSize())
         Handle->setFixedSize(size);
     else
         Handle->resize(size);
     RedrawFrame();
+}
+
+int TRuzOzodOvez::WidenForCaption(int width)
+{
+    // Only Qt's dialogs and message boxes: the program's own windows keep
+    // the sizes they are given.
+    const QString className = WindowClassName(Handle);
+    if (className != QLatin1String("TMessageForm") && className != QLatin1String("#32770"))
+        return width;
+    const int wanted = CaptionRoom();
+    if (width >= wanted)
+        return width;
+    // Controls placed by hand move by half the difference, so they stay
+    // centred; a layout places its own.
+    if (!Handle->layout()) {
+        const int shift = (wanted - width) / 2;
+        for (QWidget *child : Handle->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                child->move(child->pos() + QPoint(shift, 0));
+    }
+    return wanted;
+}
+
+bool TRuzOzodOvez::KeepCaptionRoom()
+{
+    // A message box sizes itself to its contents whenever it lays itself
+    // out, and fixes that size: while the frame is ours it is widened again.
+    if (!FSaved.Saved || CaptionsOn || ShowState != 0 || Handle->minimumSize() != Handle->maximumSize())
+        return false;
+    const int width = WidenForCaption(Handle->width());
+    if (width == Handle->width())
+        return false;
+    Handle->setFixedSize(width, Handle->height());
+    return true;
 }
 
 void TRuzOzodOvez::UnskinFrame()

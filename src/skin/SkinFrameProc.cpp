@@ -384,6 +384,10 @@ bool TRuzOzodOvez::FrameEvent(QEvent *event)
         return true;
     }
     case QEvent::Resize: {
+        // A window that made itself too narrow for its caption is widened
+        // at once; the resize to the new width is the one handled.
+        if ((State == StateSkinned || State == StateReskin) && KeepCaptionRoom())
+            return true;
         // Qt cuts a child window's outline to its own frame at every
         // resize: the window handles its resize first, then takes ours.
         const bool child = MDIKind == 2;

@@ -140,11 +140,11 @@ protected:
     // Shows a form of the given client size (or the window given) with the
     // frame skin switched on, and waits for its first layout.
     void Skin(QSize client, bool fixed, bool round = true, Qt::WindowFlags flags = FullFrame,
-              std::unique_ptr<QWidget> window = {})
+              std::unique_ptr<QWidget> window = {}, const QString &title = "Frame")
     {
         form = window ? std::move(window) : std::make_unique<TTestForm>();
         form->setWindowFlags(flags);
-        form->setWindowTitle("Frame");
+        form->setWindowTitle(title);
         QPixmap icon(16, 16);
         icon.fill(Qt::darkGreen);
         form->setWindowIcon(QIcon(icon));

@@ -201,6 +201,33 @@ TEST_P(ForeignWindow, IsSkinnedWholeItsClientOnTheFaceItsTextsInTheSkinsTextColo
     EXPECT_NE(LetterOf(Shot().pixel(form->width() - 20, form->height() - 10)), FaceLetter);
 }
 
+TEST_P(ForeignWindow, IsWidenedUntilItsCaptionShowsWholeEvenWhenItSizesItselfAgain)
+{
+    const QString title = "Information on this chord";
+    constexpr Qt::WindowFlags dialog = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    Skin({100, 60}, true, true, dialog, Make(GetParam()), title);
+    const auto captionShowsWhole = [&] {
+        // As it is seen: laid out as it asked.
+        QCoreApplication::sendPostedEvents(form.get(), QEvent::LayoutRequest);
+        form->grab();
+        const int text =
+            QFontMetrics(skinner->CaptionFont, &skinner->TitleBitmap).horizontalAdvance("  " + title + " ");
+        EXPECT_GE(skinner->CaptionRect.width(), text) << "at " << form->width() << " wide";
+        // Clear of the close button on its right.
+        EXPECT_LT(skinner->CaptionRect.right(), Button("BUTTONCLOSE")->Rect.left());
+        EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "a fixed window stays fixed";
+        for (auto *button : form->findChildren<QPushButton *>())
+            EXPECT_TRUE(form->contentsRect().contains(QRect(button->mapTo(form.get(), QPoint()), button->size())))
+                << button->text().toStdString();
+    };
+    captionShowsWhole();
+    // A message box sizes itself to its contents again with a new text.
+    if (auto *box = qobject_cast<QMessageBox *>(form.get())) {
+        box->setText("Later");
+        captionShowsWhole();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(DialogAndMessageBox, ForeignWindow, testing::Values(0, 1));
 
 TEST_F(SkinFrame, ASecondSkinLoadedIsAppliedWholeFaceMenusAndFocusAlike)
