@@ -222,6 +222,7 @@ std::shared_ptr<TPlayback> Begin(const TMidiOutput &output, bool ascending)
     const TPlaybackClock::time_point now = TPlaybackClock::now();
     auto playback = std::make_shared<TPlayback>(output.DeviceHandle(), ascending, now,
                                                 PlanNotes(model::ChordNotes, PlayAtOnce, ascending, 0, now));
+    playback->followsItsStart = true;
     std::lock_guard lock(Keeper().Lock());
     Keeper().Add(playback);
     Keeper().RunDue();
@@ -443,6 +444,8 @@ void StopMidiThreads()
     ++NewestPlayback;
     model::CancelDelays();
     Keeper().Stop();
+    // What went out before the stop is what sounds now.
+    SyncSoundingNotes();
     std::unique_lock lock(threads.mutex);
     ++threads.generation;
     // The abandoned threads never post: the next thread started has the turn.

@@ -25,6 +25,14 @@ TPlayback::TPlayback(platform::HMIDIOUT output, bool up, TPlaybackClock::time_po
 {
 }
 
+void TPlayback::Postpone(TPlaybackClock::duration by)
+{
+    for (TPlannedNote &note : pending)
+        note.at += by;
+    end += by;
+    resumeAt += by;
+}
+
 TTimekeeper &TTimekeeper::Instance()
 {
     // Left alive at exit: its thread is stopped with the application, and a
@@ -103,11 +111,13 @@ bool TTimekeeper::Next(TDue &due) const
     return found;
 }
 
-void TTimekeeper::Take(const TDue &due)
+void TTimekeeper::Take(const TDue &due, TPlaybackClock::time_point now)
 {
     TPlayback &playback = *due.playback;
     switch (due.step) {
     case TStep::Start:
+        if (playback.followsItsStart)
+            playback.Postpone(now - playback.start);
         // Whatever started before it has been overtaken.
         OvertakeStarted(&playback);
         playback.started = true;
@@ -143,7 +153,7 @@ bool TTimekeeper::RunDue()
     bool taken = false;
     TDue due;
     while (Next(due) && due.at <= now) {
-        Take(due);
+        Take(due, now);
         Prune();
         taken = true;
     }

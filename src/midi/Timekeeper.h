@@ -64,6 +64,10 @@ struct TPlayback {
     // Where a new plan of the notes still to come begins.
     int resumeVisited = 0;
     TPlaybackClock::time_point resumeAt;
+    // A playback started now rather than on a beat: its notes follow its
+    // start wherever the start falls, so that a start held up by a busy
+    // thread stretches no gap.
+    bool followsItsStart = false;
     bool started = false;
     bool finished = false;  // its last wait has ended
     bool cancelled = false; // overtaken or dropped: the rest never goes out
@@ -73,6 +77,8 @@ struct TPlayback {
     // A playback planned whole from its start.
     TPlayback(platform::HMIDIOUT output, bool up, TPlaybackClock::time_point moment, TNotePlan plan);
     bool Over() const { return finished || cancelled || refusal != platform::MMSYSERR_NOERROR; }
+    // Every moment still to come later by the given time.
+    void Postpone(TPlaybackClock::duration by);
 };
 
 class TTimekeeper {
@@ -122,7 +128,7 @@ private:
 
     TTimekeeper() = default;
     bool Next(TDue &due) const;
-    void Take(const TDue &due);
+    void Take(const TDue &due, TPlaybackClock::time_point now);
     void Send(TPlayback &playback, const TPlannedNote &note);
     void Prune();
     void Wake();

@@ -143,6 +143,27 @@ TEST_F(Timekeeper, ARefusedNoteEndsItsPlaybackAndWhatWentOutBeforeStillSounds)
     EXPECT_EQ(keeper.Sounding()[3].key, 0);
 }
 
+// A playback started now whose start was held up (its thread kept waiting
+// for a processor) keeps its gaps; one planned for a beat keeps to the beat.
+TEST_F(Timekeeper, APlaybackThatFollowsItsStartKeepsItsGapsWhenItStartsLate)
+{
+    const auto late = Playback(past, {Note(1, 13, past), Note(3, 17, past + 500ms)});
+    late->followsItsStart = true;
+    const auto onTheBeat = Playback(past + 1ms, {Note(1, 15, past + 1ms), Note(3, 18, past + 501ms)});
+    Add(late);
+    RunDue();
+    EXPECT_EQ(Sent(), Messages{"90 30 40"});
+    {
+        std::lock_guard lock(keeper.Lock());
+        ASSERT_EQ(late->pending.size(), 1u);
+        EXPECT_GT(late->pending.front().at, Clock::now() + 400ms);
+    }
+    platform::loopback::ClearSent();
+    Add(onTheBeat);
+    RunDue();
+    EXPECT_EQ(Sent(), (Messages{"80 30 40", "90 32 40", "90 35 40"}));
+}
+
 TEST_F(Timekeeper, NotesPlannedAnewReplaceThoseStillToComeAndAPlaybackEndsAfterItsLastWait)
 {
     const auto playback = Playback(past, {Note(1, 13, past), Note(3, 17, later)});
