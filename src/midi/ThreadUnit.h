@@ -111,9 +111,9 @@ private:
 // Ends every playback thread, from the user-interface thread: a body not run
 // yet never runs, a body running right now returns from its wait at once and
 // sends nothing more, nothing planned goes out, and the call returns once
-// every thread, the timekeeper's too, has ended. The
-// program calls it at its end, before its windows go; it also runs when the
-// application object goes. Playbacks started afterwards work as before.
+// every thread, the timekeeper's too, has ended. The program calls it at its
+// end, before its windows go; it also runs when the application object goes.
+// Playbacks started afterwards work as before.
 void StopMidiThreads();
 
 // Threads started and not yet ended.

@@ -7,8 +7,9 @@
 // nor the rest of the machine holds a note back; whoever adds or changes a
 // playback sends what is due by then at once itself.
 //
-// Everything here belongs to the timekeeper's lock: hold Lock() around every
-// call but Stop.
+// The playbacks and what sounds belong to the timekeeper's lock: hold Lock()
+// around every call that reaches them (all but SetOnChange, Stop and
+// ThreadId).
 #include "model/Declare.h"
 #include "platform/MidiApi.h"
 #include "platform/Realtime.h"
